@@ -1,0 +1,128 @@
+#include "serialport.h"
+
+#include "portdevice.h"
+
+#include <QSerialPort>
+
+#include <algorithm>
+#include <string>
+
+#ifdef Q_OS_UNIX
+#include <sys/file.h>
+#endif
+
+SerialPort::SerialPort(QObject *parent) : QObject(parent), m_port(new QSerialPort(this))
+{
+    // Applied by every opening.
+    m_port->setBaudRate(BaudRate);
+    m_port->setDataBits(QSerialPort::Data8);
+    m_port->setParity(QSerialPort::NoParity);
+    m_port->setStopBits(QSerialPort::OneStop);
+    m_port->setFlowControl(QSerialPort::NoFlowControl);
+    // Past this, bytes wait in the system's buffer until the program reads or discards.
+    m_port->setReadBufferSize(InBufferSize);
+
+    connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
+        if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError)
+            closeAfterLineFailure();
+    });
+}
+
+SerialPort::~SerialPort() = default;
+
+void SerialPort::setCommPort(int port)
+{
+    if (m_port->isOpen())
+        throw Error("the port number cannot change while the port is open");
+    if (port < 1 || port > HighestPort)
+        throw Error("invalid port number " + std::to_string(port));
+    m_commPort = port;
+}
+
+bool SerialPort::PortOpen() const
+{
+    return m_port->isOpen();
+}
+
+void SerialPort::setPortOpen(bool open)
+{
+    if (!open) {
+        m_port->close();
+        return;
+    }
+    if (m_port->isOpen())
+        throw Error("the port is already open");
+
+    m_port->setPortName(devicePathForPort(m_commPort));
+    // Not QIODevice::Text: QSerialPort refuses it. Bytes map to characters one to one anyway.
+    if (!m_port->open(QIODevice::ReadWrite)) {
+        const std::string reason = m_port->errorString().toStdString();
+        m_port->clearError();
+        throw Error("cannot open port " + std::to_string(m_commPort) + ": " + reason);
+    }
+#ifdef Q_OS_UNIX
+    // QSerialPort's lock file only keeps out other Qt programs, and the kernel's exclusive
+    // mode does not stop root. Terminal programs such as picocom take this lock instead.
+    if (::flock(int(m_port->handle()), LOCK_EX | LOCK_NB) != 0) {
+        m_port->close();
+        throw Error("port " + std::to_string(m_commPort) + " is in use");
+    }
+#endif
+    // A pseudo-terminal can hand back bytes that came before the last close.
+    m_port->clear(QSerialPort::Input);
+}
+
+void SerialPort::setOutput(const QString &text)
+{
+    requireOpen("write");
+    const QByteArray bytes = text.toLatin1();
+    if (m_port->bytesToWrite() + bytes.size() > OutBufferSize)
+        throw Error("the transmit buffer is full");
+    if (m_port->write(bytes) != bytes.size())
+        throw Error("the port refused the output");
+}
+
+int SerialPort::InBufferCount() const
+{
+    requireOpen("count received characters");
+    return int(std::min<qint64>(m_port->bytesAvailable(), InBufferSize));
+}
+
+void SerialPort::setInBufferCount(int count)
+{
+    requireOpen("discard received characters");
+    if (count != 0)
+        throw Error("the receive buffer can only be emptied");
+    m_port->clear(QSerialPort::Input);
+    // A full buffer stops QSerialPort from reading the line; reading from the now empty
+    // buffer starts it again.
+    m_port->readAll();
+}
+
+void SerialPort::setInputLen(int length)
+{
+    if (length < 0)
+        throw Error("the input length cannot be negative");
+    m_inputLen = length;
+}
+
+QString SerialPort::Input()
+{
+    requireOpen("read");
+    const qint64 count = m_inputLen == 0 ? m_port->bytesAvailable() : m_inputLen;
+    return QString::fromLatin1(m_port->read(count));
+}
+
+void SerialPort::requireOpen(const char *operation) const
+{
+    if (!m_port->isOpen())
+        throw Error(std::string("cannot ") + operation + ": the port is closed");
+}
+
+void SerialPort::closeAfterLineFailure()
+{
+    // Once the far end has hung up, QSerialPort reports the read error over and over while it
+    // stays open; closing on the first report stops that and shows the port as closed.
+    if (m_port->isOpen())
+        m_port->close();
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <stdexcept>
+
+class QSerialPort;
+
+// The serial port component that all traffic to the device passes through.
+//
+// It is driven by six properties, read and set by the window's handlers, and it is polled:
+// callers look at InBufferCount rather than wait for notifications. The line settings are
+// fixed when it is created: 19200 bit/s, 8 data bits, no parity, 1 stop bit, no flow control,
+// one Latin-1 character per byte both ways, a receive buffer of 1024 characters and a transmit
+// buffer of 512.
+//
+// An operation that cannot be carried out changes nothing and throws SerialPort::Error.
+class SerialPort : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SerialPort)
+    Q_PROPERTY(int CommPort READ CommPort WRITE setCommPort)
+    Q_PROPERTY(bool PortOpen READ PortOpen WRITE setPortOpen)
+    Q_PROPERTY(int InBufferCount READ InBufferCount WRITE setInBufferCount)
+    Q_PROPERTY(int InputLen READ InputLen WRITE setInputLen)
+
+public:
+    class Error : public std::runtime_error
+    {
+    public:
+        using std::runtime_error::runtime_error;
+    };
+
+    static constexpr qint32 BaudRate = 19200;
+    static constexpr int InBufferSize = 1024;
+    static constexpr int OutBufferSize = 512;
+    static constexpr int HighestPort = 255;
+
+    explicit SerialPort(QObject *parent = nullptr);
+    ~SerialPort() override;
+
+    // The port number the next opening uses; 1 at creation. Setting it fails while the port
+    // is open, or for a number outside 1 to HighestPort.
+    int CommPort() const { return m_commPort; }
+    void setCommPort(int port);
+
+    // Whether the port is open. Opening fails when the device does not exist or another
+    // program holds it; closing a closed port does nothing.
+    bool PortOpen() const;
+    void setPortOpen(bool open);
+
+    // Queues the text's characters for transmission and returns without waiting for them to
+    // leave. Fails while the port is closed, or when the text does not fit the transmit buffer.
+    void setOutput(const QString &text);
+
+    // The number of received characters waiting to be read. Setting it to 0 discards them
+    // all, here and in the system's buffer; no other value can be set.
+    int InBufferCount() const;
+    void setInBufferCount(int count);
+
+    // How many characters one read of Input takes; 0 means all that are waiting.
+    int InputLen() const { return m_inputLen; }
+    void setInputLen(int length);
+
+    // Removes and returns the oldest waiting characters, at most InputLen of them.
+    QString Input();
+
+private:
+    void requireOpen(const char *operation) const;
+    void closeAfterLineFailure();
+
+    QSerialPort *const m_port;
+    int m_commPort = 1;
+    int m_inputLen = 0;
+};

@@ -1,0 +1,314 @@
+#include "device_link/portdevice.h"
+#include "device_link/serialport.h"
+#include "isolatedconfig.h"
+#include "pseudoterminal.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <memory>
+
+class tst_SerialPort : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void opening_usesTheLinkAndTheFixedLineSettings();
+    void portNumber_acceptsOnlyValidNumbersWhileClosed();
+    void opening_failsForMissingDevicesAndStaysClosed_data();
+    void opening_failsForMissingDevicesAndStaysClosed();
+    void opening_failsWhileAnotherHoldsThePort_data();
+    void opening_failsWhileAnotherHoldsThePort();
+    void output_queuesExactlyTheTextsBytes();
+    void closedPort_refusesEveryTransfer();
+    void input_takesTheOldestCharactersUpToInputLen();
+    void bytes_mapToLatin1CharactersBothWays();
+    void emptyingTheBuffer_discardsSystemBufferedBytesToo();
+    void flood_isCappedAndReadingResumesAfterEmptying();
+    void bytesFromBeforeAClose_doNotReappearAfterReopening();
+    void hangUp_closesThePortWithoutSpinning();
+
+private:
+    // Opens `port` linked as port 1 and waits until the device side sees it held.
+    void openOnLink(SerialPort &port);
+    QByteArray receivedByDevice(int count);
+
+    std::unique_ptr<IsolatedConfig> m_config;
+    std::unique_ptr<PseudoTerminal> m_device;
+    QByteArray m_received;
+};
+
+void tst_SerialPort::init()
+{
+    m_config = std::make_unique<IsolatedConfig>();
+    m_device = std::make_unique<PseudoTerminal>();
+    m_device->linkAsPort(m_config->path(), 1);
+    m_received.clear();
+    connect(m_device.get(), &PseudoTerminal::received, this,
+            [this](const QByteArray &bytes) { m_received += bytes; });
+}
+
+void tst_SerialPort::cleanup()
+{
+    m_device.reset();
+    m_config.reset();
+}
+
+void tst_SerialPort::openOnLink(SerialPort &port)
+{
+    port.setCommPort(1);
+    port.setPortOpen(true);
+    QVERIFY(port.PortOpen());
+    QTRY_VERIFY(m_device->isHeldOpen());
+}
+
+QByteArray tst_SerialPort::receivedByDevice(int count)
+{
+    [[maybe_unused]] const bool arrived =
+        QTest::qWaitFor([&] { return m_received.size() >= count; }, 2000);
+    return m_received;
+}
+
+void tst_SerialPort::opening_usesTheLinkAndTheFixedLineSettings()
+{
+    QCOMPARE(devicePathForPort(1), m_device->devicePath());
+    QCOMPARE(devicePathForPort(2), "/dev/ttyS1");
+
+    SerialPort port;
+    QCOMPARE(port.CommPort(), 1);
+    QVERIFY(!port.PortOpen());
+    openOnLink(port);
+
+    const termios line = m_device->lineSettings();
+    QCOMPARE(cfgetispeed(&line), speed_t(B19200));
+    QCOMPARE(cfgetospeed(&line), speed_t(B19200));
+    QCOMPARE(line.c_cflag & CSIZE, tcflag_t(CS8));
+    QCOMPARE(line.c_cflag & (PARENB | CSTOPB | CRTSCTS), tcflag_t(0));
+    QCOMPARE(line.c_iflag & (IXON | IXOFF | ICRNL | INLCR), tcflag_t(0));
+    QCOMPARE(line.c_lflag & (ICANON | ECHO), tcflag_t(0));
+    QCOMPARE(line.c_oflag & OPOST, tcflag_t(0));
+
+    port.setPortOpen(false);
+    QVERIFY(!port.PortOpen());
+    QTRY_VERIFY(!m_device->isHeldOpen());
+    port.setPortOpen(false); // closing a closed port does nothing
+}
+
+void tst_SerialPort::portNumber_acceptsOnlyValidNumbersWhileClosed()
+{
+    SerialPort port;
+    QVERIFY_THROWS_EXCEPTION(SerialPort::Error, port.setCommPort(0));
+    QVERIFY_THROWS_EXCEPTION(SerialPort::Error, port.setCommPort(-1));
+    QVERIFY_THROWS_EXCEPTION(SerialPort::Error, port.setCommPort(SerialPort::HighestPort + 1));
+    QCOMPARE(port.CommPort(), 1);
+    port.setCommPort(8);
+    QCOMPARE(port.CommPort(), 8);
+
+    openOnLink(port);
+    QVERIFY_THROWS_EXCEPTION(SerialPort::Error, port.setCommPort(2));
+    QVERIFY_THROWS_EXCEPTION(SerialPort::Error, port.setPortOpen(true));
+    QCOMPARE(port.CommPort(), 1);
+    QVERIFY(port.PortOpen());
+}
+
+void tst_SerialPort::opening_failsForMissingDevicesAndStaysClosed_data()
+{
+    QTest::addColumn<int>("portNumber");
+    QTest::addColumn<QString>("linkTarget");
+    QTest::newRow("a link to nothing") << 3 << "/nonexistent/tty";
+    QTest::newRow("a link to a plain file") << 4 << "plainfile";
+    QTest::newRow("no link and no such system port") << 200 << "";
+}
+
+void tst_SerialPort::opening_failsForMissingDevicesAndStaysClosed()
+{
+    QFETCH(int, portNumber);
+    QFETCH(QString, linkTarget);
+    if (!linkTarget.isEmpty()) {
+        QString target = linkTarget;
+        if (!target.startsWith('/')) {
+            target = m_config->path() + '/' + linkTarget;
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QFile::link(target, portLinkFolder() + "/com" + QString::number(portNumber)));
+    }
+    SerialPort port;
+    port.setCommPort(portNumber);
+    QVERIFY_THROWS_EXCEPTION(SerialPort::Error, port.setPortOpen(true));
+    QVERIFY(!port.PortOpen());
+}
+
+void tst_SerialPort::opening_failsWhileAnotherHoldsThePort_data()
+{
+    QTest::addColumn<bool>("heldByQtProgram");
+    QTest::newRow("another serial port component") << true;
+    QTest::newRow("an exclusive flock, as picocom takes") << false;
+}
+
+void tst_SerialPort::opening_failsWhileAnotherHoldsThePort()
+{
+    QFETCH(bool, heldByQtProgram);
+    SerialPort first;
+    int lockedFd = -1;
+    if (heldByQtProgram) {
+        openOnLink(first);
+    } else {
+        lockedFd = ::open(qPrintable(m_device->devicePath()), O_RDWR | O_NOCTTY);
+        QVERIFY(lockedFd >= 0);
+        QCOMPARE(::flock(lockedFd, LOCK_EX | LOCK_NB), 0);
+    }
+
+    SerialPort second;
+    QVERIFY_THROWS_EXCEPTION(SerialPort::Error, second.setPortOpen(true));
+    QVERIFY(!second.PortOpen());
+
+    if (heldByQtProgram) {
+        // The first keeps working.
+        first.setOutput("cmd01 ");
+        QCOMPARE(receivedByDevice(6), "cmd01 ");
+        first.setPortOpen(false);
+    } else {
+        ::close(lockedFd);
+    }
+    second.setPortOpen(true);
+    QVERIFY(second.PortOpen());
+}
+
+void tst_SerialPort::output_queuesExactlyTheTextsBytes()
+{
+    SerialPort port;
+    openOnLink(port);
+    port.setOutput("cmd03 ");
+    QCOMPARE(receivedByDevice(6), "cmd03 ");
+    QTest::qWait(20);
+    QCOMPARE(m_received, "cmd03 "); // nothing more: no line end
+
+    // The transmit buffer holds 512 characters; more at once is refused whole.
+    QVERIFY_THROWS_EXCEPTION(SerialPort::Error,
+                             port.setOutput(QString(SerialPort::OutBufferSize + 1, 'x')));
+}
+
+void tst_SerialPort::closedPort_refusesEveryTransfer()
+{
+    SerialPort port;
+    QVERIFY_THROWS_EXCEPTION(SerialPort::Error, port.setOutput("cmd01 "));
+    QVERIFY_THROWS_EXCEPTION(SerialPort::Error, port.InBufferCount());
+    QVERIFY_THROWS_EXCEPTION(SerialPort::Error, port.setInBufferCount(0));
+    QVERIFY_THROWS_EXCEPTION(SerialPort::Error, port.Input());
+    port.setInputLen(20); // a setting, not a transfer
+    QCOMPARE(port.InputLen(), 20);
+}
+
+void tst_SerialPort::input_takesTheOldestCharactersUpToInputLen()
+{
+    SerialPort port;
+    openOnLink(port);
+    m_device->write("abcdefghij0123456789XYZ");
+    QTRY_COMPARE(port.InBufferCount(), 23);
+
+    port.setInputLen(20);
+    QCOMPARE(port.Input(), "abcdefghij0123456789");
+    QCOMPARE(port.InBufferCount(), 3);
+    port.setInputLen(0);
+    QCOMPARE(port.Input(), "XYZ");
+    QCOMPARE(port.InBufferCount(), 0);
+    QCOMPARE(port.Input(), "");
+    QVERIFY_THROWS_EXCEPTION(SerialPort::Error, port.setInputLen(-1));
+    QVERIFY_THROWS_EXCEPTION(SerialPort::Error, port.setInBufferCount(5));
+}
+
+void tst_SerialPort::bytes_mapToLatin1CharactersBothWays()
+{
+    SerialPort port;
+    openOnLink(port);
+    QByteArray everyByte;
+    for (int value = 0; value < 256; ++value)
+        everyByte.append(char(value));
+    m_device->write(everyByte);
+    QTRY_COMPARE(port.InBufferCount(), 256);
+    port.setInputLen(0);
+    const QString text = port.Input();
+    QCOMPARE(text.size(), 256);
+    for (int value = 0; value < 256; ++value)
+        QCOMPARE(text.at(value).unicode(), char16_t(value));
+
+    port.setOutput(QString::fromLatin1("\xf1\x00\xff", 3));
+    QCOMPARE(receivedByDevice(3), QByteArray("\xf1\x00\xff", 3));
+}
+
+void tst_SerialPort::emptyingTheBuffer_discardsSystemBufferedBytesToo()
+{
+    SerialPort port;
+    openOnLink(port);
+    m_device->write("old");
+    QTRY_COMPARE(port.InBufferCount(), 3);
+    port.setInBufferCount(0);
+    QCOMPARE(port.InBufferCount(), 0);
+    m_device->write("new");
+    QTRY_COMPARE(port.InBufferCount(), 3);
+    port.setInputLen(0);
+    QCOMPARE(port.Input(), "new");
+}
+
+void tst_SerialPort::flood_isCappedAndReadingResumesAfterEmptying()
+{
+    SerialPort port;
+    openOnLink(port);
+    m_device->write(QByteArray(1024 * 1024, 'F'));
+    QTRY_COMPARE(port.InBufferCount(), SerialPort::InBufferSize);
+    QTest::qWait(50);
+    QCOMPARE(port.InBufferCount(), SerialPort::InBufferSize);
+
+    // Emptying takes what waits in the system's buffer too; keep emptying until the device
+    // has put the whole flood on the line. Reading must then go on as before.
+    QDeadlineTimer deadline(20000);
+    while (m_device->pendingWrite() > 0 && !deadline.hasExpired()) {
+        port.setInBufferCount(0);
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(m_device->pendingWrite(), 0);
+    port.setInBufferCount(0);
+    QCOMPARE(port.InBufferCount(), 0);
+    m_device->write("after the flood");
+    QTRY_COMPARE(port.InBufferCount(), 15);
+    port.setInputLen(0);
+    QCOMPARE(port.Input(), "after the flood");
+}
+
+void tst_SerialPort::bytesFromBeforeAClose_doNotReappearAfterReopening()
+{
+    SerialPort port;
+    openOnLink(port);
+    m_device->write("stale bytes");
+    QTRY_COMPARE(port.InBufferCount(), 11);
+    port.setPortOpen(false);
+    port.setPortOpen(true);
+    QTest::qWait(50);
+    QCOMPARE(port.InBufferCount(), 0);
+}
+
+void tst_SerialPort::hangUp_closesThePortWithoutSpinning()
+{
+    SerialPort port;
+    openOnLink(port);
+    m_device->hangUp();
+    QTRY_VERIFY(!port.PortOpen());
+    // Once closed, waiting for events costs nothing: no notifier keeps firing.
+    const clock_t before = std::clock();
+    QTest::qWait(300);
+    QVERIFY2(std::clock() - before < CLOCKS_PER_SEC / 10, "the event loop spins after a hang-up");
+}
+
+QTEST_GUILESS_MAIN(tst_SerialPort)
+#include "tst_serialport.moc"

@@ -1,0 +1,108 @@
+#include "isolatedconfig.h"
+#include "settings/settingsstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+using namespace SettingsStore;
+
+class tst_SettingsStore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void nothingStored_givesTheDefault();
+    void savedValue_readsBackAndSitsInTheIniFile();
+    void valueWithComma_readsBackAsWritten();
+    void unwritableFolder_throwsAndKeepsTheEarlierValue_data();
+    void unwritableFolder_throwsAndKeepsTheEarlierValue();
+    void damagedFile_readsAsDefaultAndIsNotOverwritten();
+};
+
+void tst_SettingsStore::nothingStored_givesTheDefault()
+{
+    IsolatedConfig config;
+    QCOMPARE(GetSetting("Telvaronix", "ajustes", "puerto", "1"), "1");
+    QVERIFY(!QFile::exists(config.settingsFile()));
+}
+
+void tst_SettingsStore::savedValue_readsBackAndSitsInTheIniFile()
+{
+    IsolatedConfig config;
+    SaveSetting("Telvaronix", "ajustes", "puerto", "4");
+    QCOMPARE(GetSetting("Telvaronix", "ajustes", "puerto", "1"), "4");
+    QCOMPARE(config.settingsFileContent(), "[ajustes]\npuerto=4\n");
+
+    SaveSetting("Telvaronix", "ajustes", "puerto", "7");
+    QCOMPARE(GetSetting("Telvaronix", "ajustes", "puerto", "1"), "7");
+    QCOMPARE(GetSetting("Telvaronix", "ajustes", "otro", "x"), "x");
+}
+
+void tst_SettingsStore::valueWithComma_readsBackAsWritten()
+{
+    IsolatedConfig config;
+    QDir().mkpath(config.path() + "/Telvaronix");
+    QFile file(config.settingsFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[ajustes]\npuerto=6, 7\n");
+    file.close();
+    QCOMPARE(GetSetting("Telvaronix", "ajustes", "puerto", "1"), "6, 7");
+}
+
+void tst_SettingsStore::unwritableFolder_throwsAndKeepsTheEarlierValue_data()
+{
+    QTest::addColumn<bool>("storeFirst");
+    QTest::addColumn<QString>("blocker");
+    // Root ignores permission bits, so the folder is made unwritable by putting something
+    // else where the program needs a folder or a file.
+    QTest::newRow("a file where the folder must be") << false << "folder";
+    QTest::newRow("a folder where the file must be") << false << "file";
+    QTest::newRow("a folder where the lock file must be") << true << "lock";
+}
+
+void tst_SettingsStore::unwritableFolder_throwsAndKeepsTheEarlierValue()
+{
+    QFETCH(bool, storeFirst);
+    QFETCH(QString, blocker);
+    IsolatedConfig config;
+    const QString folder = config.path() + "/Telvaronix";
+    if (storeFirst)
+        SaveSetting("Telvaronix", "ajustes", "puerto", "3");
+    const QByteArray before = config.settingsFileContent();
+
+    if (blocker == "folder") {
+        QFile file(folder);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    } else if (blocker == "file") {
+        QVERIFY(QDir().mkpath(config.settingsFile()));
+    } else {
+        QVERIFY(QDir().mkpath(config.settingsFile() + ".lock/x"));
+    }
+
+    QVERIFY_THROWS_EXCEPTION(SettingsStore::Error,
+                             SaveSetting("Telvaronix", "ajustes", "puerto", "5"));
+    QCOMPARE(config.settingsFileContent(), before);
+    QCOMPARE(GetSetting("Telvaronix", "ajustes", "puerto", "1"), storeFirst ? "3" : "1");
+}
+
+void tst_SettingsStore::damagedFile_readsAsDefaultAndIsNotOverwritten()
+{
+    IsolatedConfig config;
+    QDir().mkpath(config.path() + "/Telvaronix");
+    QByteArray junk;
+    for (int i = 0; i < 4096; ++i)
+        junk.append(char((i * 37) % 256));
+    QFile file(config.settingsFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(junk);
+    file.close();
+
+    QCOMPARE(GetSetting("Telvaronix", "ajustes", "puerto", "1"), "1");
+    QVERIFY_THROWS_EXCEPTION(SettingsStore::Error,
+                             SaveSetting("Telvaronix", "ajustes", "puerto", "2"));
+    QCOMPARE(config.settingsFileContent(), junk);
+}
+
+QTEST_GUILESS_MAIN(tst_SettingsStore)
+#include "tst_settingsstore.moc"

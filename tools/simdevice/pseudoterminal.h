@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <termios.h>
+
+class QSocketNotifier;
+class QTimer;
+
+// One pseudo-terminal pair standing in for a device on a serial line.
+//
+// The program under test opens the far end (the slave) through a port link; this object holds
+// the near end (the master), raw, non-blocking, and reads and writes it from the event loop.
+// It does not keep the far end open itself, so whether anyone holds the port shows on the
+// master, and so a flood written here never blocks the program it feeds in the same process.
+class PseudoTerminal : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(PseudoTerminal)
+
+public:
+    // Opens the pair; throws std::runtime_error when the system has none to give.
+    explicit PseudoTerminal(QObject *parent = nullptr);
+    // Removes the port link it made, if it still points here, and closes the pair.
+    ~PseudoTerminal() override;
+
+    // The far end's device path, such as /dev/pts/4.
+    QString devicePath() const { return m_devicePath; }
+
+    // Links the far end as port `port` for the program: <configDir>/Telvaronix/ports/com<port>.
+    // An earlier link there is replaced; anything else there is left alone and makes this throw.
+    void linkAsPort(const QString &configDir, int port);
+    QString linkPath() const { return m_linkPath; }
+
+    // Queues bytes for the far end and writes as much as the line takes now.
+    void write(const QByteArray &bytes);
+    qsizetype pendingWrite() const { return m_pending.size(); }
+
+    // Whether some program holds the far end open.
+    bool isHeldOpen() const;
+
+    // The line settings the program holding the far end has set.
+    termios lineSettings() const;
+
+    // Closes the near end, as a pulled cable would: the program holding the far end sees the
+    // line drop. Nothing can be written afterwards.
+    void hangUp();
+
+signals:
+    void received(const QByteArray &bytes);
+
+private:
+    void readAvailable();
+    void writePending();
+    void watchForReopen();
+
+    int m_master = -1;
+    QString m_devicePath;
+    QString m_linkPath;
+    QByteArray m_pending;
+    QSocketNotifier *m_readNotifier = nullptr;
+    QSocketNotifier *m_writeNotifier = nullptr;
+    QTimer *m_reopenPoll = nullptr;
+};
