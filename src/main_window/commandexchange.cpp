@@ -1,0 +1,74 @@
+// The command exchange: a button's command goes out, the reply comes back into Lbl1.
+
+#include "telvaronix.h"
+
+#include "device_link/serialport.h"
+#include "doevents.h"
+
+void Telvaronix::Cmd1_Click()
+{
+    sendCommandFromClick(QStringLiteral("cmd01 "));
+}
+
+void Telvaronix::Cmd2_Click()
+{
+    sendCommandFromClick(QStringLiteral("cmd02 "));
+}
+
+void Telvaronix::Cmd3_Click()
+{
+    sendCommandFromClick(QStringLiteral("cmd03 "));
+}
+
+void Telvaronix::Cmd4_Click()
+{
+    sendCommandFromClick(QStringLiteral("cmd04 "));
+}
+
+void Telvaronix::Timer1_Timer()
+{
+    ++Ticks;
+}
+
+void Telvaronix::sendCommandFromClick(const QString &text)
+{
+    try {
+        SendCommand(text);
+    } catch (const SerialPort::Error &) {
+        // Most often the port is closed after a failed opening; the command just ends.
+    }
+}
+
+void Telvaronix::SendCommand(const QString &text)
+{
+    Coom1->setOutput(text);
+    DoEvents();
+    WaitForReply();
+}
+
+void Telvaronix::WaitForReply()
+{
+    Ticks = 0;
+    Coom1->setInputLen(ReplyLength);
+    // Each pass sleeps until the next event (bytes on the line, a tick, input) and then runs
+    // what is pending, so an idle wait costs nothing. The first pass only runs what is already
+    // pending: characters that were waiting before the command may complete a reply at once.
+    bool firstPass = true;
+    for (;;) {
+        DoEvents(firstPass ? QEventLoop::AllEvents : QEventLoop::WaitForMoreEvents);
+        firstPass = false;
+        if (closed)
+            return;
+        const qint16 waiting = qint16(Coom1->InBufferCount());
+        if (waiting > ReplyLength - 1) {
+            const QString reply = Coom1->Input();
+            DoEvents();
+            Lbl1->setText(reply);
+            Coom1->setInBufferCount(0);
+            return;
+        }
+        if (Ticks > TickLimit)
+            break;
+    }
+    Coom1->setInBufferCount(0);
+}

@@ -1,0 +1,74 @@
+#include "telvaronix.h"
+
+#include "device_link/serialport.h"
+#include "errorcollector.h"
+#include "portnumbertext.h"
+#include "portsetting.h"
+#include "settings/settingsstore.h"
+
+#include <QCloseEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+const QString Telvaronix::WarningText =
+    QStringLiteral("Numero de Puerto Invalido. Seleccione otro puerto");
+
+Telvaronix::Telvaronix(QWidget *parent)
+    : QWidget(parent), Timer1(new QTimer(this)), Coom1(new SerialPort(this))
+{
+    setupUi(this);
+    setFixedSize(size());
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Coom1->setObjectName(QStringLiteral("Coom1"));
+
+    connect(Cmd1, &QPushButton::clicked, this, &Telvaronix::Cmd1_Click);
+    connect(Cmd2, &QPushButton::clicked, this, &Telvaronix::Cmd2_Click);
+    connect(Cmd3, &QPushButton::clicked, this, &Telvaronix::Cmd3_Click);
+    connect(Cmd4, &QPushButton::clicked, this, &Telvaronix::Cmd4_Click);
+    connect(Timer1, &QTimer::timeout, this, &Telvaronix::Timer1_Timer);
+    ComboCom->installEventFilter(this);
+
+    // The timer ticks from here to the window's end and is never stopped: the waits count
+    // its ticks but do not own it.
+    Timer1->setTimerType(Qt::PreciseTimer);
+    Timer1->start(TickIntervalMs);
+
+    Cmd4->setFocus();
+    Form_Load();
+}
+
+Telvaronix::~Telvaronix() = default;
+
+void Telvaronix::Form_Load()
+{
+    ErrorCollector errors;
+    QString stored;
+    qint16 port = 0;
+    errors.run([&] {
+        stored = SettingsStore::GetSetting(PortSetting::Application, PortSetting::Section,
+                                           PortSetting::Key, PortSetting::Default);
+    });
+    // value() throws when the number does not fit in 16 bits; the port number then stays 0.
+    errors.run([&] { port = portNumberFromText(stored).value(); });
+    if (port < 1 || port > PortSetting::PortCount)
+        port = 1;
+    errors.run([&] { Coom1->setCommPort(port); });
+    errors.run([&] { Coom1->setPortOpen(true); });
+    ComboCom->setCurrentIndex(port - 1);
+    if (errors.failed())
+        showWarning();
+}
+
+void Telvaronix::showWarning()
+{
+    QMessageBox box(QMessageBox::NoIcon, PortSetting::Application, WarningText, QMessageBox::Ok,
+                    this);
+    box.exec();
+}
+
+void Telvaronix::closeEvent(QCloseEvent *event)
+{
+    closed = true;
+    QWidget::closeEvent(event);
+}
