@@ -1,0 +1,190 @@
+#include "isolatedconfig.h"
+#include "windowdriver.h"
+
+#include <main_window/Telvaronix>
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+class tst_Layout : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void window_hasItsTitleAndFixedClientArea();
+    void control_sitsAtItsPlaceWithItsTexts_data();
+    void control_sitsAtItsPlaceWithItsTexts();
+    void commandButtons_lieInsideTheFrame();
+    void portList_offersC1ToC8Only();
+    void portList_isDrawnAboveItsLabel();
+    void banner_showsAtNaturalSize();
+    void replyLabel_showsPlainText();
+    void focus_startsOnComando4AndFollowsTheTabOrder();
+    void timer_ticksEverySecond();
+
+private:
+    std::unique_ptr<IsolatedConfig> m_config;
+    std::unique_ptr<WarningAnswerer> m_warnings;
+    std::unique_ptr<Telvaronix> m_window;
+};
+
+void tst_Layout::initTestCase()
+{
+    // No device at all: port 1 cannot open, and the warning is answered.
+    m_config = std::make_unique<IsolatedConfig>();
+    m_warnings = std::make_unique<WarningAnswerer>();
+    m_window = std::make_unique<Telvaronix>();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+}
+
+void tst_Layout::cleanupTestCase()
+{
+    m_window.reset();
+    m_warnings.reset();
+    m_config.reset();
+}
+
+void tst_Layout::window_hasItsTitleAndFixedClientArea()
+{
+    QCOMPARE(m_window->windowTitle(), "Telvaronix");
+    QCOMPARE(m_window->objectName(), "Telvaronix");
+    QCOMPARE(m_window->size(), QSize(457, 266));
+    QCOMPARE(m_window->minimumSize(), QSize(457, 266));
+    QCOMPARE(m_window->maximumSize(), QSize(457, 266));
+}
+
+void tst_Layout::control_sitsAtItsPlaceWithItsTexts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("twips");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("hint");
+
+    QTest::newRow("Frame1") << "Frame1" << QRect(240, 240, 1935, 2295) << "" << "";
+    QTest::newRow("Cmd1") << "Cmd1" << QRect(240, 240, 1335, 375) << "Comando 1"
+                          << "Enciende los Leds";
+    QTest::newRow("Cmd2") << "Cmd2" << QRect(240, 720, 1335, 375) << "Comando 2"
+                          << "Apaga los leds";
+    QTest::newRow("Cmd3") << "Cmd3" << QRect(240, 1200, 1335, 375) << "Comando 3"
+                          << "Hace un bip corto";
+    QTest::newRow("Cmd4") << "Cmd4" << QRect(240, 1680, 1335, 375) << "Comamdo 4"
+                          << "Señal acustica y luminosa";
+    QTest::newRow("Label1") << "Label1" << QRect(2280, 600, 1575, 375) << "Recepción:" << "";
+    QTest::newRow("Lbl1") << "Lbl1" << QRect(2280, 1080, 4455, 495) << "" << "";
+    QTest::newRow("Label20") << "Label20" << QRect(3720, 2040, 1215, 255) << "Puerto COM" << "";
+    QTest::newRow("ComboCom") << "ComboCom" << QRect(4800, 1920, 720, 315) << "C1" << "";
+    QTest::newRow("Command1") << "Command1" << QRect(5640, 1920, 615, 375) << "Comm" << "";
+    QTest::newRow("Image10") << "Image10" << QRect(240, 2640, 6465, 930) << "" << "";
+}
+
+void tst_Layout::control_sitsAtItsPlaceWithItsTexts()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, twips);
+    QFETCH(QString, text);
+    QFETCH(QString, hint);
+
+    auto *control = m_window->findChild<QWidget *>(name);
+    QVERIFY(control);
+    constexpr int twipsPerPixel = 15;
+    const QRect pixels(twips.x() / twipsPerPixel, twips.y() / twipsPerPixel,
+                       twips.width() / twipsPerPixel, twips.height() / twipsPerPixel);
+    QCOMPARE(control->geometry(), pixels);
+    QVERIFY(control->isVisible());
+    QCOMPARE(control->toolTip(), hint);
+
+    if (auto *button = qobject_cast<QPushButton *>(control))
+        QCOMPARE(button->text(), text);
+    else if (auto *label = qobject_cast<QLabel *>(control))
+        QCOMPARE(label->text(), text);
+    else if (auto *list = qobject_cast<QComboBox *>(control))
+        QCOMPARE(list->currentText(), text);
+    else if (auto *frame = qobject_cast<QGroupBox *>(control))
+        QCOMPARE(frame->title(), text);
+    else
+        QFAIL("unexpected kind of control");
+}
+
+void tst_Layout::commandButtons_lieInsideTheFrame()
+{
+    auto *frame = m_window->findChild<QWidget *>("Frame1");
+    for (const char *name : {"Cmd1", "Cmd2", "Cmd3", "Cmd4"})
+        QCOMPARE(m_window->findChild<QWidget *>(name)->parentWidget(), frame);
+}
+
+void tst_Layout::portList_offersC1ToC8Only()
+{
+    const WindowParts parts(m_window.get());
+    QVERIFY(!parts.ComboCom->isEditable());
+    QCOMPARE(parts.ComboCom->count(), 8);
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(parts.ComboCom->itemText(i), "C" + QString::number(i + 1));
+}
+
+void tst_Layout::portList_isDrawnAboveItsLabel()
+{
+    const WindowParts parts(m_window.get());
+    auto *label = m_window->findChild<QWidget *>("Label20");
+    QVERIFY(label->geometry().intersects(parts.ComboCom->geometry()));
+    const QPoint overlap = parts.ComboCom->geometry().topLeft() + QPoint(2, 10);
+    QCOMPARE(m_window->childAt(overlap), parts.ComboCom);
+}
+
+void tst_Layout::banner_showsAtNaturalSize()
+{
+    auto *banner = m_window->findChild<QLabel *>("Image10");
+    const QPixmap picture = banner->pixmap();
+    QVERIFY(!picture.isNull());
+    QCOMPARE(picture.size(), QSize(431, 62));
+    QVERIFY(!banner->hasScaledContents());
+}
+
+void tst_Layout::replyLabel_showsPlainText()
+{
+    const WindowParts parts(m_window.get());
+    QCOMPARE(parts.Lbl1->textFormat(), Qt::PlainText);
+    QCOMPARE(parts.Lbl1->frameShape(), QFrame::NoFrame);
+}
+
+void tst_Layout::focus_startsOnComando4AndFollowsTheTabOrder()
+{
+    // A fresh window, so that the first focus is what the window itself chose.
+    Telvaronix window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QCOMPARE(QApplication::focusWidget()->objectName(), "Cmd4");
+
+    QStringList order;
+    // Leaving the port list reopens the port (no device here: a warning, answered); the
+    // window's own focus is what counts.
+    for (int i = 0; i < 7; ++i) {
+        order << window.focusWidget()->objectName();
+        QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(order, QStringList({"Cmd4", "Cmd3", "Cmd2", "Cmd1", "ComboCom", "Command1", "Cmd4"}));
+
+    for (const char *name : {"Frame1", "Label1", "Lbl1", "Label20", "Image10"})
+        QCOMPARE(window.findChild<QWidget *>(name)->focusPolicy(), Qt::NoFocus);
+}
+
+void tst_Layout::timer_ticksEverySecond()
+{
+    const WindowParts parts(m_window.get());
+    QVERIFY(parts.Timer1->isActive());
+    QCOMPARE(parts.Timer1->interval(), 1000);
+    QCOMPARE(parts.Timer1->timerType(), Qt::PreciseTimer);
+    QVERIFY(!parts.Timer1->isSingleShot());
+}
+
+QTEST_MAIN(tst_Layout)
+#include "tst_layout.moc"

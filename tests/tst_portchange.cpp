@@ -1,0 +1,329 @@
+#include "isolatedconfig.h"
+#include "pseudoterminal.h"
+#include "windowdriver.h"
+
+#include "device_link/serialport.h"
+#include <main_window/Telvaronix>
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <qpa/qwindowsysteminterface.h>
+
+#include <map>
+#include <memory>
+
+class tst_PortChange : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void chosenEntryThenTab_opensItStoresItAndTheNextStartUsesIt();
+    void unchangedEntry_reopensThePortAndStoresAgain();
+    void missingPort_warnsClosesAndStoresAnyway();
+    void unwritableSettings_warnAndKeepTheEarlierValue_data();
+    void unwritableSettings_warnAndKeepTheEarlierValue();
+    void choosingInTheDropDown_appliesNothingUntilTheFocusMoves();
+    void windowDeactivationOrClosing_appliesNothing();
+    void quickClickOnAButton_reopensFirstThenSendsToTheNewPort();
+    void quickClickWithAWarning_leavesNoButtonPressed();
+    void portChangeDuringAWait_pollsTheReopenedPort();
+
+private:
+    PseudoTerminal &linkDevice(int port);
+    void startWindow();
+    // Puts the focus in the port list with entry C<port> chosen, as a person would leave it.
+    void chooseInList(int port);
+    // A press and release queued together, as the window system delivers a quick click.
+    void quickClick(QWidget *target);
+    bool anyButtonDown() const;
+    QByteArray storedPort() const;
+
+    std::unique_ptr<IsolatedConfig> m_config;
+    std::map<int, std::unique_ptr<PseudoTerminal>> m_devices;
+    std::map<int, QByteArray> m_received;
+    std::unique_ptr<WarningAnswerer> m_warnings;
+    std::unique_ptr<Telvaronix> m_window;
+    std::unique_ptr<WindowParts> m_parts;
+};
+
+void tst_PortChange::init()
+{
+    m_config = std::make_unique<IsolatedConfig>();
+    m_warnings = std::make_unique<WarningAnswerer>();
+}
+
+void tst_PortChange::cleanup()
+{
+    m_parts.reset();
+    m_window.reset();
+    m_warnings.reset();
+    m_devices.clear();
+    m_received.clear();
+    m_config.reset();
+}
+
+PseudoTerminal &tst_PortChange::linkDevice(int port)
+{
+    auto device = std::make_unique<PseudoTerminal>();
+    device->linkAsPort(m_config->path(), port);
+    connect(device.get(), &PseudoTerminal::received, this,
+            [this, port](const QByteArray &bytes) { m_received[port] += bytes; });
+    return *(m_devices[port] = std::move(device));
+}
+
+void tst_PortChange::startWindow()
+{
+    m_window = std::make_unique<Telvaronix>();
+    m_parts = std::make_unique<WindowParts>(m_window.get());
+    m_warnings->setMainWindow(m_window.get());
+    slowDownRealTicks(*m_parts);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+}
+
+void tst_PortChange::chooseInList(int port)
+{
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    m_parts->ComboCom->setFocus(Qt::MouseFocusReason);
+    QCOMPARE(QApplication::focusWidget(), m_parts->ComboCom);
+    m_parts->ComboCom->setCurrentIndex(port - 1);
+}
+
+void tst_PortChange::quickClick(QWidget *target)
+{
+    QWindow *window = target->window()->windowHandle();
+    const QPoint centre = target->rect().center();
+    const QPointF local = target->mapTo(target->window(), centre);
+    const QPointF global = target->mapToGlobal(centre);
+    using Queued = QWindowSystemInterface::AsynchronousDelivery;
+    QWindowSystemInterface::handleMouseEvent<Queued>(window, local, global, Qt::LeftButton,
+                                                     Qt::LeftButton, QEvent::MouseButtonPress);
+    QWindowSystemInterface::handleMouseEvent<Queued>(window, local, global, Qt::NoButton,
+                                                     Qt::LeftButton, QEvent::MouseButtonRelease);
+}
+
+bool tst_PortChange::anyButtonDown() const
+{
+    const auto buttons = m_window->findChildren<QPushButton *>();
+    return std::any_of(buttons.begin(), buttons.end(), [](QPushButton *b) { return b->isDown(); });
+}
+
+QByteArray tst_PortChange::storedPort() const
+{
+    const QByteArray content = m_config->settingsFileContent();
+    const QByteArray key = "puerto=";
+    const qsizetype at = content.indexOf(key);
+    return at < 0 ? QByteArray() : content.mid(at + key.size()).split('\n').first();
+}
+
+void tst_PortChange::chosenEntryThenTab_opensItStoresItAndTheNextStartUsesIt()
+{
+    PseudoTerminal &first = linkDevice(1);
+    PseudoTerminal &fourth = linkDevice(4);
+    startWindow();
+    QTRY_VERIFY(first.isHeldOpen());
+
+    chooseInList(4);
+    QTest::keyClick(m_parts->ComboCom, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), "Command1");
+    QVERIFY(m_warnings->seen().isEmpty());
+    QVERIFY(m_parts->Coom1->PortOpen());
+    QCOMPARE(m_parts->Coom1->CommPort(), 4);
+    QTRY_VERIFY(fourth.isHeldOpen());
+    QTRY_VERIFY(!first.isHeldOpen());
+    QCOMPARE(storedPort(), "4");
+
+    m_parts.reset();
+    m_window.reset();
+    QTRY_VERIFY(!fourth.isHeldOpen());
+    startWindow();
+    QCOMPARE(m_parts->Coom1->CommPort(), 4);
+    QCOMPARE(m_parts->ComboCom->currentText(), "C4");
+    QTRY_VERIFY(fourth.isHeldOpen());
+}
+
+void tst_PortChange::unchangedEntry_reopensThePortAndStoresAgain()
+{
+    PseudoTerminal &device = linkDevice(1);
+    startWindow();
+    QVERIFY(!QFile::exists(m_config->settingsFile()));
+    // Bytes waiting on the open port are gone once it is closed and opened again.
+    device.write("waiting");
+    QTRY_COMPARE(m_parts->Coom1->InBufferCount(), 7);
+
+    chooseInList(1);
+    QTest::mouseClick(m_parts->button("Command1"), Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget()->objectName(), "Command1");
+    QVERIFY(m_parts->Coom1->PortOpen());
+    QCOMPARE(m_parts->Coom1->InBufferCount(), 0);
+    QCOMPARE(storedPort(), "1");
+    QVERIFY(m_warnings->seen().isEmpty());
+}
+
+void tst_PortChange::missingPort_warnsClosesAndStoresAnyway()
+{
+    linkDevice(1);
+    startWindow();
+    chooseInList(6);
+    QTest::keyClick(m_parts->ComboCom, Qt::Key_Tab);
+    QCOMPARE(m_warnings->seen().size(), 1);
+    QCOMPARE(m_warnings->seen().first().text, Telvaronix::WarningText);
+    QVERIFY(m_warnings->seen().first().mainWindowVisible);
+    QVERIFY(!m_parts->Coom1->PortOpen());
+    QTRY_VERIFY(!m_devices[1]->isHeldOpen());
+    QCOMPARE(storedPort(), "6");
+    QCOMPARE(m_parts->ComboCom->currentText(), "C6");
+}
+
+void tst_PortChange::unwritableSettings_warnAndKeepTheEarlierValue_data()
+{
+    QTest::addColumn<QString>("blocker");
+    QTest::newRow("a folder where the file must be") << "file";
+    QTest::newRow("the lock cannot be taken") << "lock";
+}
+
+void tst_PortChange::unwritableSettings_warnAndKeepTheEarlierValue()
+{
+    QFETCH(QString, blocker);
+    linkDevice(1);
+    PseudoTerminal &second = linkDevice(2);
+    if (blocker == "file")
+        QVERIFY(QDir().mkpath(m_config->settingsFile()));
+    else
+        m_config->storePort("1");
+    const QByteArray before = m_config->settingsFileContent();
+    if (blocker == "lock")
+        QVERIFY(QDir().mkpath(m_config->settingsFile() + ".lock/x"));
+    startWindow();
+
+    chooseInList(2);
+    QTest::keyClick(m_parts->ComboCom, Qt::Key_Tab);
+    QCOMPARE(m_warnings->seen().size(), 1);
+    QVERIFY(m_parts->Coom1->PortOpen()); // the port itself changed
+    QTRY_VERIFY(second.isHeldOpen());
+    QCOMPARE(m_config->settingsFileContent(), before);
+}
+
+void tst_PortChange::choosingInTheDropDown_appliesNothingUntilTheFocusMoves()
+{
+    linkDevice(1);
+    PseudoTerminal &third = linkDevice(3);
+    startWindow();
+    m_devices[1]->write("kept");
+    QTRY_COMPARE(m_parts->Coom1->InBufferCount(), 4);
+
+    m_parts->ComboCom->setFocus(Qt::TabFocusReason);
+    QTest::mouseClick(m_parts->ComboCom, Qt::LeftButton);
+    QAbstractItemView *view = m_parts->ComboCom->view();
+    QTRY_VERIFY(view->isVisible());
+    // The drop-down ignores a release that comes as fast as a double click after it opened.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    const QPoint entry(8, view->visualRect(view->model()->index(2, 0)).center().y());
+    QTest::mouseMove(view->viewport(), entry);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, entry);
+    QTRY_VERIFY(!view->isVisible());
+    QCOMPARE(m_parts->ComboCom->currentText(), "C3");
+    QTest::qWait(20);
+
+    // Still the old port, never reopened, and nothing stored.
+    QCOMPARE(m_parts->Coom1->CommPort(), 1);
+    QCOMPARE(m_parts->Coom1->InBufferCount(), 4);
+    QVERIFY(!QFile::exists(m_config->settingsFile()));
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(m_parts->Coom1->CommPort(), 3);
+    QTRY_VERIFY(third.isHeldOpen());
+    QCOMPARE(storedPort(), "3");
+}
+
+void tst_PortChange::windowDeactivationOrClosing_appliesNothing()
+{
+    linkDevice(1);
+    startWindow();
+    chooseInList(5);
+
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QCOMPARE(QApplication::focusWidget(), m_parts->ComboCom);
+
+    m_window->close();
+    QTest::qWait(20);
+    QVERIFY(m_warnings->seen().isEmpty());
+    QCOMPARE(m_parts->Coom1->CommPort(), 1);
+    QVERIFY(!QFile::exists(m_config->settingsFile()));
+}
+
+void tst_PortChange::quickClickOnAButton_reopensFirstThenSendsToTheNewPort()
+{
+    linkDevice(1);
+    PseudoTerminal &fourth = linkDevice(4);
+    connect(&fourth, &PseudoTerminal::received, this, [&](const QByteArray &) {
+        fourth.write("port four answered. ");
+    });
+    startWindow();
+    chooseInList(4);
+
+    quickClick(m_parts->commandButton(1));
+    QTRY_COMPARE(m_parts->Lbl1->text(), "port four answered. ");
+    QCOMPARE(m_received[4], "cmd01 ");
+    QCOMPARE(m_received[1], "");
+    QCOMPARE(storedPort(), "4");
+    QVERIFY(!anyButtonDown());
+}
+
+void tst_PortChange::quickClickWithAWarning_leavesNoButtonPressed()
+{
+    linkDevice(1);
+    startWindow();
+    chooseInList(7);
+
+    quickClick(m_parts->commandButton(2));
+    QTRY_COMPARE(m_warnings->seen().size(), 1);
+    QTest::qWait(50);
+    QVERIFY(!anyButtonDown());
+    QCOMPARE(storedPort(), "7");
+
+    // The buttons still answer to the next click.
+    chooseInList(1);
+    QTest::keyClick(m_parts->ComboCom, Qt::Key_Tab);
+    QTRY_VERIFY(m_devices[1]->isHeldOpen());
+    connect(m_devices[1].get(), &PseudoTerminal::received, this,
+            [this](const QByteArray &) { m_devices[1]->write("still works, port 1."); });
+    QTest::mouseClick(m_parts->commandButton(3), Qt::LeftButton);
+    QCOMPARE(m_parts->Lbl1->text(), "still works, port 1.");
+}
+
+void tst_PortChange::portChangeDuringAWait_pollsTheReopenedPort()
+{
+    linkDevice(1);
+    PseudoTerminal &fifth = linkDevice(5);
+    startWindow();
+
+    QTimer::singleShot(20, this, [this] {
+        chooseInList(5);
+        QTest::keyClick(m_parts->ComboCom, Qt::Key_Tab);
+    });
+    QTimer::singleShot(60, this, [&] { fifth.write("from the fifth port!"); });
+    QTest::mouseClick(m_parts->commandButton(1), Qt::LeftButton);
+
+    QCOMPARE(m_received[1], "cmd01 ");
+    QCOMPARE(m_parts->Coom1->CommPort(), 5);
+    QCOMPARE(m_parts->Lbl1->text(), "from the fifth port!");
+    QVERIFY(m_warnings->seen().isEmpty());
+}
+
+QTEST_MAIN(tst_PortChange)
+#include "tst_portchange.moc"

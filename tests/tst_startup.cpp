@@ -1,0 +1,185 @@
+#include "isolatedconfig.h"
+#include "pseudoterminal.h"
+#include "windowdriver.h"
+
+#include "device_link/serialport.h"
+#include <main_window/Telvaronix>
+
+#include <QComboBox>
+#include <QFile>
+#include <QMessageBox>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <memory>
+#include <vector>
+
+class tst_Startup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void storedPort_opensAndIsSelected_data();
+    void storedPort_opensAndIsSelected();
+    void missingPort_warnsBeforeShowingAndLeavesItSelectedAndClosed();
+    void portInUse_warnsAndLeavesItClosed();
+    void outOfRangeNumber_usesPort1AndWarnsEvenThoughItOpens();
+    void startUp_writesNoSetting();
+
+private:
+    // Links a device as every port from 1 to 8.
+    void linkAllPorts();
+    // Which device, 1 to 8, some program holds open; 0 when none.
+    int heldPort() const;
+
+    std::unique_ptr<IsolatedConfig> m_config;
+    std::vector<std::unique_ptr<PseudoTerminal>> m_devices;
+};
+
+void tst_Startup::init()
+{
+    m_config = std::make_unique<IsolatedConfig>();
+}
+
+void tst_Startup::cleanup()
+{
+    m_devices.clear();
+    m_config.reset();
+}
+
+void tst_Startup::linkAllPorts()
+{
+    for (int port = 1; port <= 8; ++port) {
+        m_devices.push_back(std::make_unique<PseudoTerminal>());
+        m_devices.back()->linkAsPort(m_config->path(), port);
+    }
+}
+
+int tst_Startup::heldPort() const
+{
+    for (size_t i = 0; i < m_devices.size(); ++i) {
+        if (m_devices[i] && m_devices[i]->isHeldOpen())
+            return int(i) + 1;
+    }
+    return 0;
+}
+
+void tst_Startup::storedPort_opensAndIsSelected_data()
+{
+    QTest::addColumn<bool>("stored");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("expectedPort");
+
+    QTest::newRow("nothing stored") << false << "" << 1;
+    QTest::newRow("3") << true << "3" << 3;
+    QTest::newRow("8") << true << "8" << 8;
+    QTest::newRow("9") << true << "9" << 1;
+    QTest::newRow("0") << true << "0" << 1;
+    QTest::newRow("-2") << true << "-2" << 1;
+    QTest::newRow("letters") << true << "puerto" << 1;
+    QTest::newRow("empty") << true << "" << 1;
+    QTest::newRow("2.5") << true << "2.5" << 2;
+    QTest::newRow("3.5") << true << "3.5" << 4;
+    QTest::newRow("7 then letters") << true << "7abc" << 7;
+    QTest::newRow("blank then 5") << true << " 5" << 5;
+    QTest::newRow("32767.4") << true << "32767.4" << 1;
+}
+
+void tst_Startup::storedPort_opensAndIsSelected()
+{
+    QFETCH(bool, stored);
+    QFETCH(QString, text);
+    QFETCH(int, expectedPort);
+    linkAllPorts();
+    if (stored)
+        m_config->storePort(text);
+
+    WarningAnswerer warnings;
+    Telvaronix window;
+    const WindowParts parts(&window);
+    QVERIFY(warnings.seen().isEmpty());
+    QVERIFY(parts.Coom1->PortOpen());
+    QCOMPARE(parts.Coom1->CommPort(), expectedPort);
+    QCOMPARE(parts.ComboCom->currentIndex(), expectedPort - 1);
+    QTRY_COMPARE(heldPort(), expectedPort);
+}
+
+void tst_Startup::missingPort_warnsBeforeShowingAndLeavesItSelectedAndClosed()
+{
+    linkAllPorts();
+    m_devices[5].reset(); // port 6 is gone, link and all
+    m_config->storePort("6");
+
+    WarningAnswerer warnings;
+    Telvaronix window;
+    warnings.setMainWindow(&window);
+    const WindowParts parts(&window);
+
+    QCOMPARE(warnings.seen().size(), 1);
+    const SeenWarning &warning = warnings.seen().first();
+    QCOMPARE(warning.title, "Telvaronix");
+    QCOMPARE(warning.text, "Numero de Puerto Invalido. Seleccione otro puerto");
+    QCOMPARE(warning.icon, int(QMessageBox::NoIcon));
+    QCOMPARE(warning.buttonCount, 1);
+    QVERIFY(!window.isVisible()); // the warning came before the window
+
+    QVERIFY(!parts.Coom1->PortOpen());
+    QCOMPARE(parts.ComboCom->currentText(), "C6");
+    QTest::qWait(20);
+    QCOMPARE(heldPort(), 0);
+}
+
+void tst_Startup::portInUse_warnsAndLeavesItClosed()
+{
+    linkAllPorts();
+    m_config->storePort("2");
+    const int other = ::open(qPrintable(m_devices[1]->devicePath()), O_RDWR | O_NOCTTY);
+    QVERIFY(other >= 0);
+    QCOMPARE(::flock(other, LOCK_EX | LOCK_NB), 0);
+
+    WarningAnswerer warnings;
+    Telvaronix window;
+    const WindowParts parts(&window);
+    ::close(other);
+
+    QCOMPARE(warnings.seen().size(), 1);
+    QVERIFY(!parts.Coom1->PortOpen());
+    QCOMPARE(parts.ComboCom->currentText(), "C2");
+}
+
+void tst_Startup::outOfRangeNumber_usesPort1AndWarnsEvenThoughItOpens()
+{
+    for (const char *text : {"40000", "-32769", "1e999", "32767.5"}) {
+        linkAllPorts();
+        m_config->storePort(text);
+        WarningAnswerer warnings;
+        Telvaronix window;
+        const WindowParts parts(&window);
+        QCOMPARE(warnings.seen().size(), 1);
+        QVERIFY(parts.Coom1->PortOpen());
+        QCOMPARE(parts.Coom1->CommPort(), 1);
+        QCOMPARE(parts.ComboCom->currentIndex(), 0);
+        m_devices.clear();
+    }
+}
+
+void tst_Startup::startUp_writesNoSetting()
+{
+    linkAllPorts();
+    WarningAnswerer warnings;
+    {
+        Telvaronix window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+    }
+    QVERIFY(!QFile::exists(m_config->settingsFile()));
+}
+
+QTEST_MAIN(tst_Startup)
+#include "tst_startup.moc"

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building and running Telvaronix need, and with --test
+# also those its tests need. Only missing packages are installed. With --list it only prints
+# the package names.
+set -euo pipefail
+
+build_packages=(
+    cmake ninja-build g++
+    qt6-base-dev qt6-base-private-dev qt6-serialport-dev
+    fonts-dejavu-core
+)
+test_packages=(
+    xvfb xauth xdotool x11-utils imagemagick tesseract-ocr
+)
+
+packages=("${build_packages[@]}")
+list_only=false
+for argument in "$@"; do
+    case "$argument" in
+        --test) packages+=("${test_packages[@]}") ;;
+        --list) list_only=true ;;
+        *) echo "usage: $0 [--test] [--list]" >&2; exit 2 ;;
+    esac
+done
+
+if $list_only; then
+    echo "${packages[@]}"
+    exit 0
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+((${#missing[@]})) || exit 0
+
+sudo=""
+[[ $(id -u) -eq 0 ]] || sudo=sudo
+echo "Installing: ${missing[*]}"
+$sudo apt-get update
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
