@@ -10,7 +10,7 @@ build_packages=(
     fonts-dejavu-core
 )
 test_packages=(
-    xvfb xauth xdotool x11-utils imagemagick tesseract-ocr
+    xvfb xauth xdotool x11-utils openbox wmctrl imagemagick tesseract-ocr python3
 )
 
 packages=("${build_packages[@]}")

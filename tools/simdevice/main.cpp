@@ -67,6 +67,7 @@ int main(int argc, char *argv[])
         {"delay", "Wait <ms> milliseconds before each reply.", "ms", "0"},
         {"reply-length", "Cut or pad replies to <n> characters (19 short, 35 long).", "n", "20"},
         {"silent", "Never answer."},
+        {"silent-first", "Leave the first <n> commands unanswered.", "n", "0"},
         {"markup", "Answer with markup: <b>hola</b><i>x</i>."},
         {"binary", "Answer with arbitrary bytes, every value from 0 to 255 in turn."},
         {"unsolicited", "Send a '~' every <ms> milliseconds, asked or not.", "ms", "0"},
@@ -87,6 +88,7 @@ int main(int argc, char *argv[])
     behaviour.unsolicitedEveryMs = intOption(parser, "unsolicited", 0);
     behaviour.floodBytes = intOption(parser, "flood", 0);
     behaviour.hangUpAfter = intOption(parser, "hang-up-after", 0);
+    behaviour.silentFirst = intOption(parser, "silent-first", 0);
     const int port = intOption(parser, "port", 1);
 
     QFile log;

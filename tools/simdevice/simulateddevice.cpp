@@ -90,10 +90,14 @@ void SimulatedDevice::receive(const QByteArray &bytes)
 void SimulatedDevice::answer(const QByteArray &command)
 {
     const int serial = m_commandCount++;
-    const QByteArray reply =
-        fitted(replyFor(command, m_behaviour.kind, serial), m_behaviour.replyLength);
     const bool lastCommand =
         m_behaviour.hangUpAfter > 0 && m_commandCount >= m_behaviour.hangUpAfter;
+    const bool unanswered = serial < m_behaviour.silentFirst;
+    if (unanswered)
+        logLine("left unanswered", command);
+    const QByteArray reply = unanswered
+        ? QByteArray()
+        : fitted(replyFor(command, m_behaviour.kind, serial), m_behaviour.replyLength);
     QTimer::singleShot(m_behaviour.delayMs, this, [this, reply, lastCommand] {
         if (!reply.isEmpty())
             send(reply, "sent");

@@ -28,6 +28,7 @@ public:
         int unsolicitedEveryMs = 0; // 0: never speaks unasked
         qint64 floodBytes = 0; // sent after each reply
         int hangUpAfter = 0; // close the line after this many commands; 0: never
+        int silentFirst = 0; // leave this many first commands unanswered
     };
 
     static constexpr int CommandLength = 6;

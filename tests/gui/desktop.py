@@ -1,0 +1,207 @@
+"""A private X desktop for whole-program tests: Xvfb with a window manager, the simulated
+device, the program, and the ways a person looks at and drives them (xdotool, screenshots
+read by tesseract)."""
+
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+from pathlib import Path
+
+PROGRAM = os.environ.get("TELVARONIX", "telvaronix")
+SIMDEVICE = os.environ.get("TELVARONIX_SIMDEVICE", "telvaronix-simdevice")
+SCREENSHOTS = Path(os.environ.get("TELVARONIX_SCREENSHOTS", tempfile.gettempdir()))
+
+# The window's controls in pixels within its client area, as laid out in the form.
+CONTROLS = {
+    "Cmd1": (32, 32, 89, 25),
+    "Cmd2": (32, 64, 89, 25),
+    "Cmd3": (32, 96, 89, 25),
+    "Cmd4": (32, 128, 89, 25),
+    "Lbl1": (152, 72, 297, 33),
+    "ComboCom": (320, 128, 48, 21),
+    "Command1": (376, 128, 41, 25),
+}
+MAIN_SIZE = (457, 266)
+
+
+def wait_until(condition, timeout=10.0, interval=0.02, what="condition"):
+    deadline = time.monotonic() + timeout
+    while True:
+        result = condition()
+        if result:
+            return result
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out waiting for {what}")
+        time.sleep(interval)
+
+
+class Desktop:
+    """Xvfb and openbox on a display of their own, ended with the object."""
+
+    def __init__(self):
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            self.display = ":" + pipe.readline().strip()
+        self.runtime_dir = tempfile.mkdtemp(prefix="telvaronix-runtime-")
+        os.chmod(self.runtime_dir, 0o700)
+        self.window_manager = subprocess.Popen(
+            ["openbox", "--sm-disable"], env=self.env(),
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_until(lambda: self._run(["wmctrl", "-m"], check=False).returncode == 0,
+                   what="the window manager")
+
+    def close(self):
+        for process in (self.window_manager, self.xvfb):
+            process.terminate()
+            try:
+                process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+        shutil.rmtree(self.runtime_dir, ignore_errors=True)
+
+    def env(self, **extra):
+        env = dict(os.environ, DISPLAY=self.display, XDG_RUNTIME_DIR=self.runtime_dir)
+        env.pop("QT_QPA_PLATFORM", None)
+        env.update(extra)
+        return env
+
+    def _run(self, command, check=True):
+        return subprocess.run(command, env=self.env(), check=check, capture_output=True,
+                              text=True, timeout=30)
+
+    # --- windows ---------------------------------------------------------------------
+
+    def windows(self, title="Telvaronix"):
+        """Visible windows with this exact title, as (id, x, y, width, height)."""
+        found = self._run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
+                          check=False).stdout.split()
+        result = []
+        for window in found:
+            # xwininfo gives the client area's true place; xdotool's is off by the frame.
+            info = self._run(["xwininfo", "-id", window], check=False).stdout
+            values = {key: int(value) for key, value in re.findall(
+                r"(Absolute upper-left X|Absolute upper-left Y|Width|Height):\s+(-?\d+)", info)}
+            if len(values) == 4:
+                result.append((window, values["Absolute upper-left X"],
+                               values["Absolute upper-left Y"], values["Width"],
+                               values["Height"]))
+        return result
+
+    def main_window(self, timeout=10.0):
+        def find():
+            return next((w for w in self.windows() if (w[3], w[4]) == MAIN_SIZE), None)
+        return wait_until(find, timeout, what="the main window")
+
+    def warning_window(self, timeout=10.0):
+        def find():
+            return next((w for w in self.windows() if (w[3], w[4]) != MAIN_SIZE), None)
+        return wait_until(find, timeout, what="the warning")
+
+    # --- input -----------------------------------------------------------------------
+
+    def click(self, window, control, dx=0, dy=0):
+        """A quick click (press and release at once) in the middle of a control."""
+        _, x, y, _, _ = window
+        left, top, width, height = CONTROLS[control]
+        self._run(["xdotool", "mousemove", str(x + left + width // 2 + dx),
+                   str(y + top + height // 2 + dy), "click", "1"])
+
+    def move_pointer_away(self, window):
+        """Rests the pointer on the window's empty bottom right corner, hovering nothing."""
+        _, x, y, width, height = window
+        self._run(["xdotool", "mousemove", str(x + width - 4), str(y + height - 4)])
+
+    def key(self, *keys):
+        self._run(["xdotool", "key", "--delay", "30", *keys])
+
+    def close_window(self, title="Telvaronix"):
+        self._run(["wmctrl", "-c", title])
+
+    # --- looking ---------------------------------------------------------------------
+
+    def screenshot(self, name, window=None, area=None):
+        """Saves what the screen shows (a window's client area, or part of it) as a PNG."""
+        path = SCREENSHOTS / f"{name}.png"
+        path.parent.mkdir(parents=True, exist_ok=True)
+        crop = []
+        if window:
+            _, x, y, width, height = window
+            if area:
+                left, top, width, height = area
+                x, y = x + left, y + top
+            crop = ["-crop", f"{width}x{height}+{x}+{y}", "+repage"]
+        self._run(["import", "-window", "root", *crop, str(path)])
+        return path
+
+    def read_text(self, window, control=None, area=None, name="ocr"):
+        """What a person reads in a control (or an area) of a window, by tesseract."""
+        region = CONTROLS[control] if control else area
+        shot = self.screenshot(name, window, region)
+        enlarged = shot.with_name(shot.stem + "-large.png")
+        self._run(["convert", str(shot), "-colorspace", "Gray", "-resize", "400%",
+                   "-threshold", "60%", str(enlarged)])
+        return self._run(["tesseract", str(enlarged), "-", "--psm", "6"]).stdout.strip()
+
+    def differing_pixels(self, first, second):
+        """How many pixels differ between two screenshots of the same size."""
+        result = self._run(["compare", "-metric", "AE", str(first), str(second), "null:"],
+                           check=False)
+        return int(float(result.stderr.split()[0]))
+
+    def is_blank(self, window, control, name="blank"):
+        """Whether a control's area shows nothing but its background colour."""
+        shot = self.screenshot(name, window, CONTROLS[control])
+        colours = self._run(["convert", str(shot), "-format", "%k", "info:"]).stdout
+        return colours.strip() == "1"
+
+
+class Device:
+    """The simulated device, linked as a port in a configuration folder."""
+
+    def __init__(self, config_dir, port, *options):
+        self.log = Path(config_dir) / f"device-{port}.log"
+        self.process = subprocess.Popen(
+            [SIMDEVICE, "--config-dir", str(config_dir), "--port", str(port),
+             "--log", str(self.log), *options],
+            stdout=subprocess.PIPE, text=True)
+        ready = self.process.stdout.readline()
+        assert ready.startswith(f"com{port} -> "), ready
+
+    def received(self):
+        """Every chunk the device received, joined."""
+        text = self.log.read_text() if self.log.exists() else ""
+        chunks = re.findall(r' received: "(.*)"$', text, re.MULTILINE)
+        return "".join(chunks)
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            self.process.wait(timeout=5)
+        self.process.stdout.close()
+
+
+class Program:
+    """Telvaronix itself, started with a private configuration folder."""
+
+    def __init__(self, desktop, config_dir):
+        self.process = subprocess.Popen(
+            [PROGRAM], env=desktop.env(XDG_CONFIG_HOME=str(config_dir)),
+            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+
+    def wait(self, timeout):
+        return self.process.wait(timeout=timeout)
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        self.process.stderr.close()

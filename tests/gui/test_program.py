@@ -1,0 +1,171 @@
+"""Whole-program tests: the built telvaronix in a real X window, driven as a person would."""
+
+import shutil
+import tempfile
+import time
+import unittest
+from pathlib import Path
+
+from desktop import CONTROLS, Desktop, Device, Program, wait_until
+
+REPLIES = {
+    "Cmd1": ("cmd01 ", "OK LEDS ENCENDIDOS"),
+    "Cmd2": ("cmd02 ", "OK LEDS APAGADOS"),
+    "Cmd3": ("cmd03 ", "OK BIP CORTO"),
+    "Cmd4": ("cmd04 ", "OK LUZ Y SONIDO"),
+}
+
+
+class ProgramTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.desktop = Desktop()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.desktop.close()
+
+    def setUp(self):
+        self.config = Path(tempfile.mkdtemp(prefix="telvaronix-config-"))
+        self.devices = []
+        self.programs = []
+
+    def tearDown(self):
+        for program in self.programs:
+            program.stop()
+        for device in self.devices:
+            device.stop()
+        shutil.rmtree(self.config, ignore_errors=True)
+
+    def device(self, port, *options):
+        self.devices.append(Device(self.config, port, *options))
+        return self.devices[-1]
+
+    def start(self):
+        self.programs.append(Program(self.desktop, self.config))
+        return self.programs[-1], self.desktop.main_window()
+
+    def stored(self):
+        path = self.config / "Telvaronix" / "Telvaronix.conf"
+        return path.read_text() if path.exists() else ""
+
+    def reply_shown(self, window, expected):
+        return wait_until(lambda: expected in self.desktop.read_text(window, "Lbl1"),
+                          timeout=6, interval=0.1, what=f"the reply {expected!r}")
+
+    def test_each_button_sends_its_command_and_shows_the_reply(self):
+        device = self.device(1)
+        _, window = self.start()
+        self.desktop.screenshot("telvaronix-started", window)
+        sent = ""
+        for button, (command, reply) in REPLIES.items():
+            with self.subTest(button=button):
+                self.desktop.click(window, button)
+                sent += command
+                wait_until(lambda: device.received() == sent, what=f"{command!r} at the device")
+                self.reply_shown(window, reply)
+        self.desktop.screenshot("telvaronix-reply", window)
+
+    def test_silent_device_shows_nothing_and_the_next_reply_does(self):
+        device = self.device(1, "--silent-first", "1")
+        program, window = self.start()
+        started = time.monotonic()
+        self.desktop.click(window, "Cmd3")
+        wait_until(lambda: device.received() == "cmd03 ", what="the first command")
+        # The wait gives up at the fourth tick; meanwhile and after, nothing is shown.
+        time.sleep(4.5 - (time.monotonic() - started))
+        self.assertTrue(self.desktop.is_blank(window, "Lbl1"))
+        self.desktop.click(window, "Cmd2")
+        self.reply_shown(window, "OK LEDS APAGADOS")
+        self.assertIsNone(program.process.poll())
+
+    def test_port_that_cannot_open_warns_before_the_window(self):
+        (self.config / "Telvaronix").mkdir()
+        (self.config / "Telvaronix" / "Telvaronix.conf").write_text("[ajustes]\npuerto=5\n")
+        self.programs.append(Program(self.desktop, self.config))
+        warning = self.desktop.warning_window()
+        self.assertEqual([], [w for w in self.desktop.windows() if (w[3], w[4]) == (457, 266)])
+        shot = self.desktop.screenshot("telvaronix-warning", warning)
+        text = " ".join(self.desktop.read_text(warning, area=(0, 0, warning[3], warning[4]),
+                                               name="warning-ocr").split())
+        self.assertIn("Numero de Puerto Invalido. Seleccione otro puerto", text, shot)
+        self.desktop.key("Return")
+        window = self.desktop.main_window()
+        self.assertEqual([], [w for w in self.desktop.windows() if w != window])
+
+    def test_port_chosen_in_the_list_is_opened_stored_and_reopened_after_a_restart(self):
+        first = self.device(1)
+        third = self.device(3)
+        program, window = self.start()
+        self.desktop.click(window, "ComboCom")          # opens the drop-down
+        self.desktop.key("Down", "Down", "Return")       # C3
+        time.sleep(0.2)
+        self.assertEqual("", self.stored())              # choosing alone applies nothing
+        self.desktop.key("Tab")
+        wait_until(lambda: "puerto=3" in self.stored(), what="port 3 stored")
+        self.desktop.click(window, "Cmd1")
+        self.reply_shown(window, "OK LEDS ENCENDIDOS")
+        self.assertEqual("cmd01 ", third.received())
+        self.assertEqual("", first.received())
+
+        self.desktop.close_window()
+        self.assertEqual(0, program.wait(timeout=5))
+        _, window = self.start()
+        self.desktop.click(window, "Cmd4")
+        self.reply_shown(window, "OK LUZ Y SONIDO")
+        self.assertEqual("cmd01 cmd04 ", third.received())
+
+    def test_quick_click_while_the_list_has_the_focus_goes_to_the_new_port(self):
+        first = self.device(1)
+        fourth = self.device(4)
+        _, window = self.start()
+        cmd2_area = CONTROLS["Cmd2"]
+        self.desktop.move_pointer_away(window)
+        before = self.desktop.screenshot("cmd2-before", window, cmd2_area)
+        self.desktop.click(window, "ComboCom")
+        self.desktop.key("Down", "Down", "Down", "Return")  # C4; the list keeps the focus
+        self.desktop.click(window, "Cmd2")
+        self.reply_shown(window, "OK LEDS APAGADOS")
+        self.assertEqual("cmd02 ", fourth.received())
+        self.assertEqual("", first.received())
+        self.assertIn("puerto=4", self.stored())
+        # The button looks as it did before: not left pressed. (Moving the focus on would
+        # release a button left down, and hide the fault.)
+        self.desktop.move_pointer_away(window)
+        time.sleep(0.2)
+        after = self.desktop.screenshot("cmd2-after", window, cmd2_area)
+        self.assertEqual(0, self.desktop.differing_pixels(before, after))
+
+    def test_quick_click_with_a_warning_leaves_no_button_pressed(self):
+        self.device(1)
+        _, window = self.start()
+        cmd2_area = CONTROLS["Cmd2"]
+        self.desktop.move_pointer_away(window)
+        before = self.desktop.screenshot("cmd2-before-warning", window, cmd2_area)
+        self.desktop.click(window, "ComboCom")
+        self.desktop.key("Down", "Down", "Down", "Down", "Down", "Return")  # C6: no device
+        self.desktop.click(window, "Cmd2")
+        self.desktop.warning_window()
+        self.desktop.key("Return")
+        wait_until(lambda: len(self.desktop.windows()) == 1, what="the warning to close")
+        self.assertIn("puerto=6", self.stored())
+        self.desktop.move_pointer_away(window)
+        time.sleep(0.2)
+        after = self.desktop.screenshot("cmd2-after-warning", window, cmd2_area)
+        self.assertEqual(0, self.desktop.differing_pixels(before, after))
+
+    def test_closing_during_a_wait_exits_with_status_zero_at_once(self):
+        device = self.device(1, "--silent")
+        program, window = self.start()
+        self.desktop.click(window, "Cmd1")
+        wait_until(lambda: device.received() == "cmd01 ", what="the command")
+        self.desktop.click(window, "Cmd2")  # a second wait nested in the first
+        wait_until(lambda: device.received() == "cmd01 cmd02 ", what="the second command")
+        started = time.monotonic()
+        self.desktop.close_window()
+        self.assertEqual(0, program.wait(timeout=5))
+        self.assertLess(time.monotonic() - started, 1.0)
+
+
+if __name__ == "__main__":
+    unittest.main()
