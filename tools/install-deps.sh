@@ -11,6 +11,7 @@ build_packages=(
 )
 test_packages=(
     xvfb xauth xdotool x11-utils openbox wmctrl imagemagick tesseract-ocr python3
+    dpkg-dev desktop-file-utils appstream
 )
 
 packages=("${build_packages[@]}")

@@ -7,6 +7,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Telvaronix"));
     QApplication::setApplicationVersion(QStringLiteral(TELVARONIX_VERSION));
+    // Lets the desktop match the window to its launcher entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.telvaronix.telvaronix"));
 
     Telvaronix window;
     window.show();
