@@ -23,7 +23,10 @@ class Script : public QObject
 {
 public:
     void add(std::function<void()> step) { m_steps.push_back(std::move(step)); }
-    void start() { QTimer::singleShot(10, this, [this] { runNext(); }); }
+    void start()
+    {
+        QTimer::singleShot(10, this, [this] { runNext(); });
+    }
 
 private:
     void runNext()
@@ -157,7 +160,8 @@ void tst_Exchange::replyInPieces_showsOnceTheTwentiethArrives()
 
 void tst_Exchange::longReply_showsTheFirstTwentyAndDiscardsTheRest()
 {
-    answerEachCommandWith("first twenty charact" "ers, and fifteen");
+    answerEachCommandWith("first twenty charact"
+                          "ers, and fifteen");
     press(1);
     QCOMPARE(m_parts->Lbl1->text(), "first twenty charact");
     QTest::qWait(20);
@@ -215,7 +219,8 @@ void tst_Exchange::reply_isShownUnchanged_data()
     QTest::newRow("markup") << QByteArray("<b>hola</b><i>x</i> ");
     QTest::newRow("an image tag") << QByteArray("<img src=x>&amp;    ");
     QTest::newRow("control characters and NUL") << QByteArray("\x00\x01\x1b[2J\x07\tend\x7f\x80\xff"
-                                                              "abcdefg", 20);
+                                                              "abcdefg",
+                                                              20);
 }
 
 void tst_Exchange::reply_isShownUnchanged()
@@ -257,10 +262,10 @@ void tst_Exchange::pressDuringAWait_nestsAndRestartsTheTickCount()
     press(1);
     events << "first press ended";
 
-    const QStringList expected = {
-            "device got cmd01 ", "tick at depth 1", "tick at depth 1", "tick at depth 1",
-            "second press", "device got cmd02 ", "tick at depth 2", "tick at depth 2",
-            "tick at depth 2", "second press ended", "tick at depth 1", "first press ended"};
+    const QStringList expected = {"device got cmd01 ",  "tick at depth 1", "tick at depth 1",
+                                  "tick at depth 1",    "second press",    "device got cmd02 ",
+                                  "tick at depth 2",    "tick at depth 2", "tick at depth 2",
+                                  "second press ended", "tick at depth 1", "first press ended"};
     QCOMPARE(events, expected);
     QCOMPARE(m_parts->Lbl1->text(), "answer to the second");
 

@@ -70,7 +70,8 @@ void tst_Layout::control_sitsAtItsPlaceWithItsTexts_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("hint");
 
-    QTest::newRow("Frame1") << "Frame1" << QRect(240, 240, 1935, 2295) << "" << "";
+    QTest::newRow("Frame1") << "Frame1" << QRect(240, 240, 1935, 2295) << ""
+                            << "";
     QTest::newRow("Cmd1") << "Cmd1" << QRect(240, 240, 1335, 375) << "Comando 1"
                           << "Enciende los Leds";
     QTest::newRow("Cmd2") << "Cmd2" << QRect(240, 720, 1335, 375) << "Comando 2"
@@ -79,12 +80,18 @@ void tst_Layout::control_sitsAtItsPlaceWithItsTexts_data()
                           << "Hace un bip corto";
     QTest::newRow("Cmd4") << "Cmd4" << QRect(240, 1680, 1335, 375) << "Comamdo 4"
                           << "Señal acustica y luminosa";
-    QTest::newRow("Label1") << "Label1" << QRect(2280, 600, 1575, 375) << "Recepción:" << "";
-    QTest::newRow("Lbl1") << "Lbl1" << QRect(2280, 1080, 4455, 495) << "" << "";
-    QTest::newRow("Label20") << "Label20" << QRect(3720, 2040, 1215, 255) << "Puerto COM" << "";
-    QTest::newRow("ComboCom") << "ComboCom" << QRect(4800, 1920, 720, 315) << "C1" << "";
-    QTest::newRow("Command1") << "Command1" << QRect(5640, 1920, 615, 375) << "Comm" << "";
-    QTest::newRow("Image10") << "Image10" << QRect(240, 2640, 6465, 930) << "" << "";
+    QTest::newRow("Label1") << "Label1" << QRect(2280, 600, 1575, 375) << "Recepción:"
+                            << "";
+    QTest::newRow("Lbl1") << "Lbl1" << QRect(2280, 1080, 4455, 495) << ""
+                          << "";
+    QTest::newRow("Label20") << "Label20" << QRect(3720, 2040, 1215, 255) << "Puerto COM"
+                             << "";
+    QTest::newRow("ComboCom") << "ComboCom" << QRect(4800, 1920, 720, 315) << "C1"
+                              << "";
+    QTest::newRow("Command1") << "Command1" << QRect(5640, 1920, 615, 375) << "Comm"
+                              << "";
+    QTest::newRow("Image10") << "Image10" << QRect(240, 2640, 6465, 930) << ""
+                             << "";
 }
 
 void tst_Layout::control_sitsAtItsPlaceWithItsTexts()

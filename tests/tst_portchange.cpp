@@ -270,9 +270,8 @@ void tst_PortChange::quickClickOnAButton_reopensFirstThenSendsToTheNewPort()
 {
     linkDevice(1);
     PseudoTerminal &fourth = linkDevice(4);
-    connect(&fourth, &PseudoTerminal::received, this, [&](const QByteArray &) {
-        fourth.write("port four answered. ");
-    });
+    connect(&fourth, &PseudoTerminal::received, this,
+            [&](const QByteArray &) { fourth.write("port four answered. "); });
     startWindow();
     chooseInList(4);
 

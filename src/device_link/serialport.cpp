@@ -4,7 +4,6 @@
 
 #include <QSerialPort>
 
-#include <algorithm>
 #include <string>
 
 #ifdef Q_OS_UNIX
@@ -19,9 +18,8 @@ SerialPort::SerialPort(QObject *parent) : QObject(parent), m_port(new QSerialPor
     m_port->setParity(QSerialPort::NoParity);
     m_port->setStopBits(QSerialPort::OneStop);
     m_port->setFlowControl(QSerialPort::NoFlowControl);
-    // Past this, bytes wait in the system's buffer until the program reads or discards.
-    m_port->setReadBufferSize(InBufferSize);
 
+    connect(m_port, &QSerialPort::readyRead, this, &SerialPort::takeReceived);
     connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
         if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError)
             closeAfterLineFailure();
@@ -48,6 +46,7 @@ void SerialPort::setPortOpen(bool open)
 {
     if (!open) {
         m_port->close();
+        m_received.clear();
         return;
     }
     if (m_port->isOpen())
@@ -70,6 +69,7 @@ void SerialPort::setPortOpen(bool open)
 #endif
     // A pseudo-terminal can hand back bytes that came before the last close.
     m_port->clear(QSerialPort::Input);
+    m_received.clear();
 }
 
 void SerialPort::setOutput(const QString &text)
@@ -85,7 +85,7 @@ void SerialPort::setOutput(const QString &text)
 int SerialPort::InBufferCount() const
 {
     requireOpen("count received characters");
-    return int(std::min<qint64>(m_port->bytesAvailable(), InBufferSize));
+    return int(m_received.size());
 }
 
 void SerialPort::setInBufferCount(int count)
@@ -93,10 +93,8 @@ void SerialPort::setInBufferCount(int count)
     requireOpen("discard received characters");
     if (count != 0)
         throw Error("the receive buffer can only be emptied");
+    m_received.clear();
     m_port->clear(QSerialPort::Input);
-    // A full buffer stops QSerialPort from reading the line; reading from the now empty
-    // buffer starts it again.
-    m_port->readAll();
 }
 
 void SerialPort::setInputLen(int length)
@@ -109,8 +107,16 @@ void SerialPort::setInputLen(int length)
 QString SerialPort::Input()
 {
     requireOpen("read");
-    const qint64 count = m_inputLen == 0 ? m_port->bytesAvailable() : m_inputLen;
-    return QString::fromLatin1(m_port->read(count));
+    const qsizetype count = m_inputLen == 0 ? m_received.size() : m_inputLen;
+    const QByteArray taken = m_received.left(count);
+    m_received.remove(0, taken.size());
+    return QString::fromLatin1(taken);
+}
+
+void SerialPort::takeReceived()
+{
+    const QByteArray chunk = m_port->readAll();
+    m_received.append(chunk.left(InBufferSize - m_received.size()));
 }
 
 void SerialPort::requireOpen(const char *operation) const
@@ -125,4 +131,5 @@ void SerialPort::closeAfterLineFailure()
     // stays open; closing on the first report stops that and shows the port as closed.
     if (m_port->isOpen())
         m_port->close();
+    m_received.clear();
 }

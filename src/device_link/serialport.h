@@ -13,7 +13,8 @@ class QSerialPort;
 // callers look at InBufferCount rather than wait for notifications. The line settings are
 // fixed when it is created: 19200 bit/s, 8 data bits, no parity, 1 stop bit, no flow control,
 // one Latin-1 character per byte both ways, a receive buffer of 1024 characters and a transmit
-// buffer of 512.
+// buffer of 512. Like a UART's driver, it takes what the line delivers into its receive buffer
+// as it comes, and drops what arrives while that buffer is full.
 //
 // An operation that cannot be carried out changes nothing and throws SerialPort::Error.
 class SerialPort : public QObject
@@ -68,9 +69,11 @@ public:
 
 private:
     void requireOpen(const char *operation) const;
+    void takeReceived();
     void closeAfterLineFailure();
 
     QSerialPort *const m_port;
+    QByteArray m_received;
     int m_commPort = 1;
     int m_inputLen = 0;
 };
