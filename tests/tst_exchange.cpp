@@ -1,6 +1,4 @@
-#include "isolatedconfig.h"
-#include "pseudoterminal.h"
-#include "windowdriver.h"
+#include "windowondevice.h"
 
 #include "device_link/serialport.h"
 #include <main_window/Telvaronix>
@@ -12,34 +10,7 @@
 #include <QTimer>
 
 #include <ctime>
-#include <deque>
-#include <functional>
 #include <memory>
-
-// Runs test steps one after another from the event loop, each 10 ms after the one before.
-// The next step is scheduled before a step runs, so the steps after a click run nested inside
-// that click's wait, as a person's later actions would.
-class Script : public QObject
-{
-public:
-    void add(std::function<void()> step) { m_steps.push_back(std::move(step)); }
-    void start()
-    {
-        QTimer::singleShot(10, this, [this] { runNext(); });
-    }
-
-private:
-    void runNext()
-    {
-        if (m_steps.empty())
-            return;
-        auto step = std::move(m_steps.front());
-        m_steps.pop_front();
-        start();
-        step();
-    }
-    std::deque<std::function<void()>> m_steps;
-};
 
 class tst_Exchange : public QObject
 {
@@ -63,60 +34,20 @@ private slots:
     void closingTheWindow_endsRunningWaitsAtOnce();
 
 private:
-    // Clicks a command button; returns once its handler, wait included, has finished.
-    void press(int button);
-    void answerEachCommandWith(const QByteArray &reply);
-
-    std::unique_ptr<IsolatedConfig> m_config;
-    std::unique_ptr<PseudoTerminal> m_device;
-    std::unique_ptr<Telvaronix> m_window;
-    std::unique_ptr<WindowParts> m_parts;
-    QByteArray m_received;
-    std::function<void(const QByteArray &)> m_onCommand;
+    std::unique_ptr<WindowOnDevice> w;
     int m_ticksFired = 0;
-    int m_pressDepth = 0;
 };
 
 void tst_Exchange::init()
 {
-    m_config = std::make_unique<IsolatedConfig>();
-    m_device = std::make_unique<PseudoTerminal>();
-    m_device->linkAsPort(m_config->path(), 1);
-    m_received.clear();
-    m_onCommand = nullptr;
+    w = std::make_unique<WindowOnDevice>();
     m_ticksFired = 0;
-    connect(m_device.get(), &PseudoTerminal::received, this, [this](const QByteArray &bytes) {
-        m_received += bytes;
-        if (m_onCommand && m_received.size() % 6 == 0)
-            m_onCommand(m_received.right(6));
-    });
-
-    m_window = std::make_unique<Telvaronix>();
-    m_parts = std::make_unique<WindowParts>(m_window.get());
-    slowDownRealTicks(*m_parts);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    QTRY_VERIFY(m_device->isHeldOpen());
+    QVERIFY(w->start());
 }
 
 void tst_Exchange::cleanup()
 {
-    m_parts.reset();
-    m_window.reset();
-    m_device.reset();
-    m_config.reset();
-}
-
-void tst_Exchange::press(int button)
-{
-    ++m_pressDepth;
-    QTest::mouseClick(m_parts->commandButton(button), Qt::LeftButton);
-    --m_pressDepth;
-}
-
-void tst_Exchange::answerEachCommandWith(const QByteArray &reply)
-{
-    m_onCommand = [this, reply](const QByteArray &) { m_device->write(reply); };
+    w.reset();
 }
 
 void tst_Exchange::button_writesItsCommandAndShowsTheReply_data()
@@ -133,81 +64,81 @@ void tst_Exchange::button_writesItsCommandAndShowsTheReply()
 {
     QFETCH(int, button);
     QFETCH(QByteArray, command);
-    m_onCommand = [this](const QByteArray &received) {
-        m_device->write("REPLY TO " + received + "ABCDE");
+    w->onCommand = [this](const QByteArray &received) {
+        w->device.write("REPLY TO " + received + "ABCDE");
     };
-    press(button);
-    QCOMPARE(m_received, command);
-    QCOMPARE(m_parts->Lbl1->text(), "REPLY TO " + command + "ABCDE");
-    QCOMPARE(m_parts->Coom1->InBufferCount(), 0);
-    QCOMPARE(m_parts->Coom1->InputLen(), 20);
+    w->press(button);
+    QCOMPARE(w->received, command);
+    QCOMPARE(w->parts->Lbl1->text(), "REPLY TO " + command + "ABCDE");
+    QCOMPARE(w->parts->Coom1->InBufferCount(), 0);
+    QCOMPARE(w->parts->Coom1->InputLen(), 20);
 }
 
 void tst_Exchange::replyInPieces_showsOnceTheTwentiethArrives()
 {
-    m_onCommand = [this](const QByteArray &) {
-        m_device->write("0123456");
-        QTimer::singleShot(20, this, [this] { m_device->write("789012345"); });
-        QTimer::singleShot(40, this, [this] { m_device->write("6789"); });
+    w->onCommand = [this](const QByteArray &) {
+        w->device.write("0123456");
+        QTimer::singleShot(20, this, [this] { w->device.write("789012345"); });
+        QTimer::singleShot(40, this, [this] { w->device.write("6789"); });
     };
     QElapsedTimer elapsed;
     elapsed.start();
-    press(1);
-    QCOMPARE(m_parts->Lbl1->text(), "01234567890123456789");
+    w->press(1);
+    QCOMPARE(w->parts->Lbl1->text(), "01234567890123456789");
     QCOMPARE(m_ticksFired, 0);
     QVERIFY(elapsed.elapsed() < 900); // no tick was needed to see it
 }
 
 void tst_Exchange::longReply_showsTheFirstTwentyAndDiscardsTheRest()
 {
-    answerEachCommandWith("first twenty charact"
-                          "ers, and fifteen");
-    press(1);
-    QCOMPARE(m_parts->Lbl1->text(), "first twenty charact");
+    w->answerEachCommandWith("first twenty charact"
+                             "ers, and fifteen");
+    w->press(1);
+    QCOMPARE(w->parts->Lbl1->text(), "first twenty charact");
     QTest::qWait(20);
-    QCOMPARE(m_parts->Coom1->InBufferCount(), 0);
+    QCOMPARE(w->parts->Coom1->InBufferCount(), 0);
 
     // The discarded tail does not leak into the next reply.
-    answerEachCommandWith("the next reply, 20ch");
-    press(2);
-    QCOMPARE(m_parts->Lbl1->text(), "the next reply, 20ch");
+    w->answerEachCommandWith("the next reply, 20ch");
+    w->press(2);
+    QCOMPARE(w->parts->Lbl1->text(), "the next reply, 20ch");
 }
 
 void tst_Exchange::shortReply_isDiscardedAtTheFourthTick()
 {
-    m_parts->Lbl1->setText("earlier reply");
-    answerEachCommandWith("nineteen characters");
+    w->parts->Lbl1->setText("earlier reply");
+    w->answerEachCommandWith("nineteen characters");
     int ticksWhenThePressEnded = -1;
     Script script;
     for (int i = 0; i < 5; ++i)
         script.add([this] {
-            fireTick(*m_parts);
+            fireTick(*w->parts);
             ++m_ticksFired;
         });
     script.add([&] {}); // let the fifth tick settle
     script.start();
-    press(1);
+    w->press(1);
     ticksWhenThePressEnded = m_ticksFired;
 
     QCOMPARE(ticksWhenThePressEnded, 4);
-    QCOMPARE(m_parts->Lbl1->text(), "earlier reply");
-    QCOMPARE(m_parts->Coom1->InBufferCount(), 0);
+    QCOMPARE(w->parts->Lbl1->text(), "earlier reply");
+    QCOMPARE(w->parts->Coom1->InBufferCount(), 0);
 
     // The 19 are gone: the next reply shows alone.
-    answerEachCommandWith("a complete reply 20c");
-    press(3);
-    QCOMPARE(m_parts->Lbl1->text(), "a complete reply 20c");
+    w->answerEachCommandWith("a complete reply 20c");
+    w->press(3);
+    QCOMPARE(w->parts->Lbl1->text(), "a complete reply 20c");
 }
 
 void tst_Exchange::charactersFromBefore_countForTheNextWait()
 {
-    m_device->write("sent before the ask.");
-    QTRY_COMPARE(m_parts->Coom1->InBufferCount(), 20);
-    answerEachCommandWith("the answer, too late");
+    w->device.write("sent before the ask.");
+    QTRY_COMPARE(w->parts->Coom1->InBufferCount(), 20);
+    w->answerEachCommandWith("the answer, too late");
     QElapsedTimer elapsed;
     elapsed.start();
-    press(2);
-    QCOMPARE(m_parts->Lbl1->text(), "sent before the ask.");
+    w->press(2);
+    QCOMPARE(w->parts->Lbl1->text(), "sent before the ask.");
     QVERIFY(elapsed.elapsed() < 900);
     QTest::qWait(20);
 }
@@ -227,20 +158,20 @@ void tst_Exchange::reply_isShownUnchanged()
 {
     QFETCH(QByteArray, reply);
     QCOMPARE(reply.size(), 20);
-    answerEachCommandWith(reply);
-    press(4);
-    QCOMPARE(m_parts->Lbl1->text(), QString::fromLatin1(reply));
-    QCOMPARE(m_parts->Lbl1->textFormat(), Qt::PlainText);
+    w->answerEachCommandWith(reply);
+    w->press(4);
+    QCOMPARE(w->parts->Lbl1->text(), QString::fromLatin1(reply));
+    QCOMPARE(w->parts->Lbl1->textFormat(), Qt::PlainText);
 }
 
 void tst_Exchange::pressDuringAWait_nestsAndRestartsTheTickCount()
 {
     QStringList events;
     auto tick = [&] {
-        fireTick(*m_parts);
-        events << QStringLiteral("tick at depth %1").arg(m_pressDepth);
+        fireTick(*w->parts);
+        events << QStringLiteral("tick at depth %1").arg(w->pressDepth);
     };
-    m_onCommand = [&](const QByteArray &command) { events << "device got " + command; };
+    w->onCommand = [&](const QByteArray &command) { events << "device got " + command; };
 
     Script script;
     script.add(tick);
@@ -248,18 +179,18 @@ void tst_Exchange::pressDuringAWait_nestsAndRestartsTheTickCount()
     script.add(tick);
     script.add([&] {
         events << "second press";
-        press(2);
+        w->press(2);
         events << "second press ended";
     });
     script.add(tick); // inside the second wait: had the count not restarted, it would end here
     script.add(tick);
     script.add(tick);
-    script.add([&] { m_device->write("answer to the second"); });
+    script.add([&] { w->device.write("answer to the second"); });
     script.add([] {});
     script.add(tick); // the first wait goes on with the count the second left, and ends here
     script.add([] {});
     script.start();
-    press(1);
+    w->press(1);
     events << "first press ended";
 
     const QStringList expected = {"device got cmd01 ",  "tick at depth 1", "tick at depth 1",
@@ -267,55 +198,55 @@ void tst_Exchange::pressDuringAWait_nestsAndRestartsTheTickCount()
                                   "tick at depth 2",    "tick at depth 2", "tick at depth 2",
                                   "second press ended", "tick at depth 1", "first press ended"};
     QCOMPARE(events, expected);
-    QCOMPARE(m_parts->Lbl1->text(), "answer to the second");
+    QCOMPARE(w->parts->Lbl1->text(), "answer to the second");
 
     // The buttons work as before.
-    answerEachCommandWith("after the nesting 20");
-    press(3);
-    QCOMPARE(m_parts->Lbl1->text(), "after the nesting 20");
+    w->answerEachCommandWith("after the nesting 20");
+    w->press(3);
+    QCOMPARE(w->parts->Lbl1->text(), "after the nesting 20");
 }
 
 void tst_Exchange::closedPort_pressSendsAndShowsNothing()
 {
-    m_parts->Lbl1->setText("kept");
-    m_parts->Coom1->setPortOpen(false);
-    QTRY_VERIFY(!m_device->isHeldOpen());
+    w->parts->Lbl1->setText("kept");
+    w->parts->Coom1->setPortOpen(false);
+    QTRY_VERIFY(!w->device.isHeldOpen());
     QElapsedTimer elapsed;
     elapsed.start();
-    press(1);
+    w->press(1);
     QVERIFY(elapsed.elapsed() < 500); // no wait follows a failed write
     QTest::qWait(20);
-    QCOMPARE(m_received, QByteArray());
-    QCOMPARE(m_parts->Lbl1->text(), "kept");
+    QCOMPARE(w->received, QByteArray());
+    QCOMPARE(w->parts->Lbl1->text(), "kept");
 }
 
 void tst_Exchange::unansweredWait_endsWithinFourSecondsWithoutSpinning()
 {
-    m_parts->Timer1->start(Telvaronix::TickIntervalMs); // the real clock, this once
+    w->parts->Timer1->start(Telvaronix::TickIntervalMs); // the real clock, this once
     const std::clock_t cpuBefore = std::clock();
     QElapsedTimer elapsed;
     elapsed.start();
-    press(1);
+    w->press(1);
     const double cpuSeconds = double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
     QVERIFY2(elapsed.elapsed() > 3000, qPrintable(QString::number(elapsed.elapsed())));
     QVERIFY2(elapsed.elapsed() < 5000, qPrintable(QString::number(elapsed.elapsed())));
     // A polling loop that spins would use the whole wait.
     QVERIFY2(cpuSeconds < 0.5, qPrintable(QString::number(cpuSeconds)));
-    QCOMPARE(m_received, "cmd01 ");
+    QCOMPARE(w->received, "cmd01 ");
 }
 
 void tst_Exchange::closingTheWindow_endsRunningWaitsAtOnce()
 {
     Script script;
-    script.add([&] { press(2); });
-    script.add([&] { press(3); });
-    script.add([&] { m_window->close(); });
+    script.add([&] { w->press(2); });
+    script.add([&] { w->press(3); });
+    script.add([&] { w->window->close(); });
     script.start();
     QElapsedTimer elapsed;
     elapsed.start();
-    press(1);
+    w->press(1);
     QVERIFY(elapsed.elapsed() < 1000);
-    QCOMPARE(m_received, "cmd01 cmd02 cmd03 ");
+    QCOMPARE(w->received, "cmd01 cmd02 cmd03 ");
     QCOMPARE(m_ticksFired, 0);
 }
 

@@ -32,6 +32,8 @@ void WarningAnswerer::answer()
     seen.buttonCount = int(box->buttons().size());
     seen.mainWindowVisible = m_mainWindow && m_mainWindow->isVisible();
     m_seen.append(seen);
+    if (m_whileOpen)
+        m_whileOpen();
     if (QAbstractButton *ok = box->button(QMessageBox::Ok))
         ok->click();
     else

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class QLabel;
 class QMessageBox;
@@ -31,12 +32,15 @@ class WarningAnswerer : public QObject
 public:
     explicit WarningAnswerer(QWidget *mainWindow = nullptr);
     void setMainWindow(QWidget *mainWindow) { m_mainWindow = mainWindow; }
+    // Runs while a warning is open, just before it is answered.
+    void setWhileOpen(std::function<void()> action) { m_whileOpen = std::move(action); }
     const QList<SeenWarning> &seen() const { return m_seen; }
 
 private:
     void answer();
     QWidget *m_mainWindow;
     QList<SeenWarning> m_seen;
+    std::function<void()> m_whileOpen;
 };
 
 // Looks into a Telvaronix window by object name, as tests and accessibility tools can.

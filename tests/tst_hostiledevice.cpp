@@ -1,0 +1,212 @@
+#include "windowondevice.h"
+
+#include "device_link/serialport.h"
+#include <main_window/Telvaronix>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <memory>
+
+namespace {
+const QByteArray Reply = "A PROPER REPLY (20c)";
+
+// CPU time this process spends while the event loop runs for `ms` milliseconds.
+double cpuSecondsWhileIdle(int ms)
+{
+    const std::clock_t before = std::clock();
+    QTest::qWait(ms);
+    return double(std::clock() - before) / CLOCKS_PER_SEC;
+}
+} // namespace
+
+// A device that misbehaves must never crash or stall the program: afterwards a command still
+// gets its reply shown.
+class tst_HostileDevice : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void flood_duringAWait();
+    void flood_whileNoWaitRuns();
+    void everyByteValue_isShownAsItsCharacter();
+    void hangUpDuringAWait_closesThePortUntilAPortChange();
+    void bytesWhileTheWarningIsOpen_countForTheNextWait();
+    void secondWindowOnTheSamePort_warnsAndTheFirstKeepsWorking();
+    void portLockedByATerminalProgram_warns();
+    void fiftyNestedPresses_allEndAndTheButtonsStillWork();
+
+private:
+    // Presses until the proper reply shows; true if it did within a few presses (a flood's
+    // tail may answer the first of them).
+    bool aLaterCommandShowsItsReply();
+
+    std::unique_ptr<WindowOnDevice> w;
+};
+
+void tst_HostileDevice::init()
+{
+    w = std::make_unique<WindowOnDevice>();
+}
+
+void tst_HostileDevice::cleanup()
+{
+    w.reset();
+}
+
+bool tst_HostileDevice::aLaterCommandShowsItsReply()
+{
+    w->answerEachCommandWith(Reply);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        Script ticks; // a press that sees no reply still ends
+        for (int i = 0; i < 5; ++i)
+            ticks.add([this] { fireTick(*w->parts); });
+        ticks.start();
+        w->press(1 + attempt);
+        QTest::qWait(20);
+        if (w->parts->Lbl1->text() == QString::fromLatin1(Reply))
+            return true;
+    }
+    return false;
+}
+
+void tst_HostileDevice::flood_duringAWait()
+{
+    QVERIFY(w->start());
+    w->onCommand = [this](const QByteArray &) { w->device.write(QByteArray(1024 * 1024, 'F')); };
+    w->press(1);
+    QCOMPARE(w->parts->Lbl1->text(), QString(20, 'F'));
+    QTRY_COMPARE_WITH_TIMEOUT(w->device.pendingWrite(), 0, 20000);
+    QVERIFY(cpuSecondsWhileIdle(300) < 0.1);
+    QVERIFY(aLaterCommandShowsItsReply());
+}
+
+void tst_HostileDevice::flood_whileNoWaitRuns()
+{
+    QVERIFY(w->start());
+    w->device.write(QByteArray(1024 * 1024, 'F'));
+    QTRY_COMPARE_WITH_TIMEOUT(w->device.pendingWrite(), 0, 20000);
+    QCOMPARE(w->parts->Coom1->InBufferCount(), SerialPort::InBufferSize);
+    QVERIFY(aLaterCommandShowsItsReply());
+}
+
+void tst_HostileDevice::everyByteValue_isShownAsItsCharacter()
+{
+    QVERIFY(w->start());
+    for (int first = 0; first < 256; first += 20) {
+        QByteArray reply;
+        for (int i = 0; i < 20; ++i)
+            reply.append(char((first + i) % 256));
+        w->answerEachCommandWith(reply);
+        w->press(1);
+        QCOMPARE(w->parts->Lbl1->text(), QString::fromLatin1(reply));
+    }
+}
+
+void tst_HostileDevice::hangUpDuringAWait_closesThePortUntilAPortChange()
+{
+    QVERIFY(w->start());
+    w->onCommand = [this](const QByteArray &) { w->device.hangUp(); };
+    Script ticks;
+    for (int i = 0; i < 5; ++i)
+        ticks.add([this] { fireTick(*w->parts); });
+    ticks.start();
+    w->press(1);
+    QVERIFY(!w->parts->Coom1->PortOpen());
+    QVERIFY(cpuSecondsWhileIdle(300) < 0.1);
+
+    // The device comes back (a new pseudo-terminal as port 1); a port change reopens it.
+    PseudoTerminal replugged;
+    replugged.linkAsPort(w->config.path(), 1);
+    connect(&replugged, &PseudoTerminal::received, this,
+            [&](const QByteArray &) { replugged.write(Reply); });
+    w->window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w->window.get()));
+    w->parts->ComboCom->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(w->parts->ComboCom, Qt::Key_Tab);
+    QVERIFY(w->parts->Coom1->PortOpen());
+    w->press(2);
+    QCOMPARE(w->parts->Lbl1->text(), QString::fromLatin1(Reply));
+}
+
+void tst_HostileDevice::bytesWhileTheWarningIsOpen_countForTheNextWait()
+{
+    w->config.storePort("40000"); // port 1 opens, and the warning shows all the same
+    WarningAnswerer warnings;
+    warnings.setWhileOpen([this] {
+        w->device.write("SENT DURING WARNING.");
+        QTest::qWait(50);
+    });
+    QVERIFY(w->start());
+    QCOMPARE(warnings.seen().size(), 1);
+    QCOMPARE(w->parts->Coom1->InBufferCount(), 20);
+
+    w->answerEachCommandWith(Reply);
+    w->press(1);
+    QCOMPARE(w->parts->Lbl1->text(), "SENT DURING WARNING.");
+    QTest::qWait(20);
+    QVERIFY(aLaterCommandShowsItsReply());
+}
+
+void tst_HostileDevice::secondWindowOnTheSamePort_warnsAndTheFirstKeepsWorking()
+{
+    QVERIFY(w->start());
+    WarningAnswerer warnings;
+    {
+        Telvaronix second;
+        QCOMPARE(warnings.seen().size(), 1);
+        QVERIFY(!WindowParts(&second).Coom1->PortOpen());
+    }
+    w->answerEachCommandWith(Reply);
+    w->press(3);
+    QCOMPARE(w->parts->Lbl1->text(), QString::fromLatin1(Reply));
+}
+
+void tst_HostileDevice::portLockedByATerminalProgram_warns()
+{
+    const int terminal = ::open(qPrintable(w->device.devicePath()), O_RDWR | O_NOCTTY);
+    QVERIFY(terminal >= 0);
+    QCOMPARE(::flock(terminal, LOCK_EX | LOCK_NB), 0);
+    WarningAnswerer warnings;
+    Telvaronix window;
+    ::close(terminal);
+    QCOMPARE(warnings.seen().size(), 1);
+    QVERIFY(!WindowParts(&window).Coom1->PortOpen());
+}
+
+void tst_HostileDevice::fiftyNestedPresses_allEndAndTheButtonsStillWork()
+{
+    QVERIFY(w->start());
+    int deepest = 0;
+    Script script;
+    for (int i = 1; i < 50; ++i)
+        script.add([this, i, &deepest] {
+            deepest = std::max(deepest, w->pressDepth);
+            w->press(1 + i % 4);
+        });
+    // The innermost wait ends at its fourth tick; each outer one then finds the count past
+    // the limit and ends at its next look.
+    for (int i = 0; i < 4; ++i)
+        script.add([this, &deepest] {
+            deepest = std::max(deepest, w->pressDepth);
+            fireTick(*w->parts);
+        });
+    script.start();
+    w->press(1);
+    QCOMPARE(deepest, 50);
+    QCOMPARE(w->received.size(), 50 * 6);
+    QCOMPARE(w->pressDepth, 0);
+    QVERIFY(aLaterCommandShowsItsReply());
+}
+
+QTEST_MAIN(tst_HostileDevice)
+#include "tst_hostiledevice.moc"
