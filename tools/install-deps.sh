@@ -12,6 +12,7 @@ build_packages=(
 test_packages=(
     xvfb xauth xdotool x11-utils openbox wmctrl imagemagick tesseract-ocr python3
     dpkg-dev desktop-file-utils appstream
+    clang libclang-rt-14-dev
 )
 
 packages=("${build_packages[@]}")

@@ -97,9 +97,13 @@ class Desktop:
         return result
 
     def main_window(self, timeout=10.0):
+        """The main window, once it is mapped and painted."""
         def find():
             return next((w for w in self.windows() if (w[3], w[4]) == MAIN_SIZE), None)
-        return wait_until(find, timeout, what="the main window")
+        window = wait_until(find, timeout, what="the main window")
+        wait_until(lambda: not self.is_blank(window, "Cmd1", name="first-paint"), timeout,
+                   what="the main window's first paint")
+        return window
 
     def warning_window(self, timeout=10.0):
         def find():
@@ -193,15 +197,24 @@ class Program:
     """Telvaronix itself, started with a private configuration folder."""
 
     def __init__(self, desktop, config_dir):
-        self.process = subprocess.Popen(
-            [PROGRAM], env=desktop.env(XDG_CONFIG_HOME=str(config_dir)),
-            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        self.error_log = Path(tempfile.mkstemp(prefix="telvaronix-stderr-")[1])
+        with open(self.error_log, "w") as errors:
+            self.process = subprocess.Popen(
+                [PROGRAM], env=desktop.env(XDG_CONFIG_HOME=str(config_dir)),
+                stdout=subprocess.DEVNULL, stderr=errors)
+
+    def errors(self):
+        """What the program wrote to standard error (sanitizer reports among it)."""
+        return self.error_log.read_text(errors="replace")
 
     def wait(self, timeout):
-        return self.process.wait(timeout=timeout)
+        """The exit status; a non-zero one fails with what the program wrote to stderr."""
+        status = self.process.wait(timeout=timeout)
+        assert status == 0, f"exit status {status}:\n{self.errors()}"
+        return status
 
     def stop(self):
         if self.process.poll() is None:
             self.process.kill()
             self.process.wait()
-        self.process.stderr.close()
+        self.error_log.unlink(missing_ok=True)
