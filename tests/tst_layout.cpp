@@ -4,7 +4,7 @@
 #include <main_window/Telvaronix>
 
 #include <QComboBox>
-#include <QGroupBox>
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -116,8 +116,8 @@ void tst_Layout::control_sitsAtItsPlaceWithItsTexts()
         QCOMPARE(label->text(), text);
     else if (auto *list = qobject_cast<QComboBox *>(control))
         QCOMPARE(list->currentText(), text);
-    else if (auto *frame = qobject_cast<QGroupBox *>(control))
-        QCOMPARE(frame->title(), text);
+    else if (auto *frame = qobject_cast<QFrame *>(control))
+        QVERIFY(frame->frameShape() != QFrame::NoFrame && text.isEmpty());
     else
         QFAIL("unexpected kind of control");
 }

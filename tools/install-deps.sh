@@ -10,7 +10,7 @@ build_packages=(
     fonts-dejavu-core
 )
 test_packages=(
-    xvfb xauth xdotool x11-utils openbox wmctrl imagemagick tesseract-ocr python3
+    xvfb xauth xdotool x11-utils openbox wmctrl imagemagick tesseract-ocr python3 python3-xlib
     dpkg-dev desktop-file-utils appstream
     clang libclang-rt-14-dev
 )

@@ -7,6 +7,7 @@
 #include "settings/settingsstore.h"
 
 #include <QCloseEvent>
+#include <QImageReader>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -19,6 +20,7 @@ Telvaronix::Telvaronix(QWidget *parent)
 {
     setupUi(this);
     setFixedSize(size());
+    Image10->setPixmap(banner());
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Coom1->setObjectName(QStringLiteral("Coom1"));
 
@@ -39,6 +41,15 @@ Telvaronix::Telvaronix(QWidget *parent)
 }
 
 Telvaronix::~Telvaronix() = default;
+
+QPixmap Telvaronix::banner()
+{
+    // Read with Qt's own PNG reader: left to detect the format, QImageReader would first load
+    // every image format plugin to ask it about the file, which slows the start noticeably.
+    QImageReader reader(QStringLiteral(":/banner.png"), "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImageReader(&reader);
+}
 
 void Telvaronix::Form_Load()
 {

@@ -49,6 +49,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    static QPixmap banner();
     void WaitForReply();
     // Sends a command from a button's click: a failing port operation ends the command
     // quietly, as nothing in an exchange is reported.

@@ -100,6 +100,15 @@ termios PseudoTerminal::lineSettings() const
     return settings;
 }
 
+int PseudoTerminal::releaseNearEnd()
+{
+    m_readNotifier->setEnabled(false);
+    m_writeNotifier->setEnabled(false);
+    m_reopenPoll->stop();
+    m_reopenPoll->disconnect(this);
+    return m_master;
+}
+
 void PseudoTerminal::hangUp()
 {
     if (m_master < 0)

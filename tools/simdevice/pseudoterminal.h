@@ -44,6 +44,10 @@ public:
     // The line settings the program holding the far end has set.
     termios lineSettings() const;
 
+    // Hands the near end to code of the caller's own (another thread, say): this object stops
+    // reading and writing it, but still owns and closes it.
+    int releaseNearEnd();
+
     // Closes the near end, as a pulled cable would: the program holding the far end sees the
     // line drop. Nothing can be written afterwards.
     void hangUp();

@@ -1,0 +1,202 @@
+#!/usr/bin/python3
+"""Start-up benchmark: starts programs interleaved under one Xvfb and reports, for each, the
+time from process start to its first window being mapped and first painted (X DAMAGE), the
+CPU it used until that paint, and its resident memory two seconds after start.
+
+Each start gets a fresh, empty home and configuration folder. Telvaronix gets a simulated
+device as port 1 in that folder, so it opens a real port as it would in use.
+
+Needs Debian's python3-xlib (run it with /usr/bin/python3)."""
+
+import argparse
+import os
+import select
+import shutil
+import signal
+import statistics
+import subprocess
+import tempfile
+import time
+from pathlib import Path
+
+from Xlib import X, display
+from Xlib.ext import damage
+
+SETTLE_SECONDS = 2.0
+
+
+def thread_cpu_ns(pid):
+    """CPU time of every thread of a process, in nanoseconds (from schedstat)."""
+    total = 0
+    for task in Path(f"/proc/{pid}/task").iterdir():
+        try:
+            total += int((task / "schedstat").read_text().split()[0])
+        except (FileNotFoundError, ProcessLookupError):
+            pass
+    return total
+
+
+def resident_mib(pid):
+    for line in Path(f"/proc/{pid}/status").read_text().splitlines():
+        if line.startswith("VmRSS:"):
+            return int(line.split()[1]) / 1024
+    return float("nan")
+
+
+class Screen:
+    def __init__(self):
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+             "-nolisten", "tcp", "+extension", "DAMAGE"],
+            pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            self.name = ":" + pipe.readline().strip()
+        self.x = display.Display(self.name)
+        self.x.damage_query_version()
+        self.root = self.x.screen().root
+        self.root.change_attributes(event_mask=X.SubstructureNotifyMask)
+        self.pid_atom = self.x.intern_atom("_NET_WM_PID")
+        self.x.sync()
+
+    def close(self):
+        self.x.close()
+        self.xvfb.terminate()
+        self.xvfb.wait()
+
+    def events(self, until):
+        while time.monotonic() < until:
+            if not self.x.pending_events():
+                select.select([self.x.fileno()], [], [], max(0.0, until - time.monotonic()))
+            while self.x.pending_events():
+                yield self.x.next_event()
+
+    def window_pid(self, window):
+        try:
+            prop = window.get_full_property(self.pid_atom, X.AnyPropertyType)
+            return prop.value[0] if prop else None
+        except Exception:
+            return None
+
+    def measure(self, command, env, timeout=15.0):
+        """Starts the command and returns (map ms, paint ms, cpu ms to paint, RSS MiB)."""
+        self.x.sync()
+        while self.x.pending_events():
+            self.x.next_event()
+        started = time.monotonic()
+        process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        mapped = painted = cpu = None
+        watched = None
+        try:
+            for event in self.events(started + timeout):
+                if event.type == X.MapNotify and watched is None:
+                    window = event.window
+                    pid = self.window_pid(window)
+                    if pid not in (None, process.pid):
+                        continue
+                    geometry = window.get_geometry()
+                    if geometry.width < 50 or geometry.height < 50:
+                        continue
+                    mapped = time.monotonic()
+                    watched = window
+                    watched.damage_create(damage.DamageReportNonEmpty)
+                    self.x.sync()
+                elif watched is not None and event.__class__.__name__ == "DamageNotify":
+                    painted = time.monotonic()
+                    cpu = thread_cpu_ns(process.pid) / 1e6
+                    break
+            time.sleep(max(0.0, started + SETTLE_SECONDS - time.monotonic()))
+            rss = resident_mib(process.pid)
+        finally:
+            process.send_signal(signal.SIGTERM)
+            try:
+                process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+        if mapped is None or painted is None:
+            return None
+        return ((mapped - started) * 1000, (painted - started) * 1000, cpu, rss)
+
+
+def describe(samples):
+    ordered = sorted(samples)
+    p99 = ordered[min(len(ordered) - 1, int(0.99 * len(ordered)))]
+    return (f"{ordered[0]:8.1f} {statistics.median(ordered):8.1f} {p99:8.1f} "
+            f"{ordered[-1]:8.1f}")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--telvaronix", required=True)
+    parser.add_argument("--simdevice", required=True)
+    parser.add_argument("--bare", required=True)
+    parser.add_argument("--peers", action="store_true", help="also CuteCom and GTKTerm")
+    parser.add_argument("--iterations", type=int, default=10)
+    args = parser.parse_args()
+
+    programs = {"telvaronix": [args.telvaronix], "bare Qt": [args.bare]}
+    if args.peers:
+        for name, command in (("CuteCom", ["cutecom"]), ("GTKTerm", ["gtkterm"])):
+            if shutil.which(command[0]):
+                programs[name] = command
+            else:
+                print(f"{name} is not installed; left out")
+
+    screen = Screen()
+    results = {name: [] for name in programs}
+    try:
+        for iteration in range(args.iterations):
+            for name, command in programs.items():
+                home = Path(tempfile.mkdtemp(prefix="startup-home-"))
+                config = home / ".config"
+                config.mkdir()
+                env = {"PATH": os.environ["PATH"], "HOME": str(home), "DISPLAY": screen.name,
+                       "XDG_CONFIG_HOME": str(config), "XDG_RUNTIME_DIR": str(home),
+                       "LANG": "C.UTF-8"}
+                device = None
+                if name == "telvaronix":
+                    device = subprocess.Popen(
+                        [args.simdevice, "--config-dir", str(config), "--port", "1", "--quiet"],
+                        stdout=subprocess.PIPE, text=True)
+                    device.stdout.readline()
+                try:
+                    result = screen.measure(command, env)
+                finally:
+                    if device:
+                        device.terminate()
+                        device.wait()
+                        device.stdout.close()
+                    shutil.rmtree(home, ignore_errors=True)
+                if result:
+                    results[name].append(result)
+                else:
+                    print(f"{name}: no window painted in iteration {iteration + 1}")
+    finally:
+        screen.close()
+
+    print(f"\nStart-up under Xvfb, {args.iterations} interleaved runs per program")
+    print(f"{'program':12} {'figure':16} {'min':>8} {'median':>8} {'p99':>8} {'max':>8}")
+    labels = ("first map, ms", "first paint, ms", "CPU to paint, ms", "RSS at 2 s, MiB")
+    for name, samples in results.items():
+        if not samples:
+            continue
+        for column, label in enumerate(labels):
+            print(f"{name:12} {label:16} {describe([s[column] for s in samples])}")
+    bare = results.get("bare Qt")
+    if bare:
+        print("\nAgainst the bare Qt program (medians)")
+        for name, samples in results.items():
+            if not samples or name == "bare Qt":
+                continue
+            paint = statistics.median(s[1] for s in samples) / statistics.median(
+                s[1] for s in bare)
+            cpu = statistics.median(s[2] for s in samples) / statistics.median(s[2] for s in bare)
+            rss = statistics.median(s[3] for s in samples) - statistics.median(s[3] for s in bare)
+            print(f"{name:12} first paint x{paint:.2f}, CPU x{cpu:.2f}, RSS {rss:+.1f} MiB")
+
+
+if __name__ == "__main__":
+    main()
