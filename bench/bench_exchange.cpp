@@ -1,7 +1,8 @@
 // Measures what the command exchange costs, driving the real Telvaronix window (offscreen)
 // against a pseudo-terminal device served from a thread of its own:
-//  - added latency: from the device writing a reply's 20th character to the press having
-//    shown it (the press returns right after setting the caption and emptying the buffer);
+//  - latency: from the device writing a reply's 20th character to the press having shown it
+//    (the press returns right after setting the caption and emptying the buffer), beside
+//    the floor of a plain poll()/read() loop on the same kind of line;
 //  - exchanges per second against a device that answers at once;
 //  - CPU used by an unanswered wait, and by the program while no wait runs.
 
@@ -22,8 +23,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 
@@ -111,6 +114,37 @@ private:
     std::thread m_thread;
 };
 
+// The floor under the added latency: the least any program waiting on a pseudo-terminal can
+// do, a plain poll() and read() loop on the same kind of line with the same device.
+QList<double> plainReaderLatencies(int exchanges)
+{
+    PseudoTerminal line;
+    DeviceThread device(line.releaseNearEnd());
+    device.setMode(DeviceThread::Mode::LastCharacterLate);
+    const int fd = ::open(qPrintable(line.devicePath()), O_RDWR | O_NOCTTY);
+    termios raw {};
+    ::tcgetattr(fd, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(fd, TCSANOW, &raw);
+    QList<double> latencies;
+    for (int i = 0; i < exchanges; ++i) {
+        [[maybe_unused]] const auto written = ::write(fd, "cmd01 ", 6);
+        int count = 0;
+        char reply[64];
+        while (count < 20) {
+            pollfd watched {fd, POLLIN, 0};
+            ::poll(&watched, 1, 1000);
+            const ssize_t got = ::read(fd, reply + count, sizeof reply - size_t(count));
+            count += got > 0 ? int(got) : 0;
+        }
+        const auto read = Clock::now();
+        latencies << std::chrono::duration<double, std::micro>(read - device.lastCharacterWritten())
+                         .count();
+    }
+    ::close(fd);
+    return latencies;
+}
+
 void runEventLoopFor(int ms)
 {
     QEventLoop loop;
@@ -167,7 +201,8 @@ int main(int argc, char *argv[])
                                                                device.lastCharacterWritten())
                          .count();
     }
-    printFigure("added latency, 20th char to caption", latencies, "us");
+    printFigure("latency, 20th char to caption", latencies, "us");
+    printFigure("floor: plain poll()/read() reader", plainReaderLatencies(exchanges), "us");
 
     // Exchanges per second.
     device.setMode(DeviceThread::Mode::AtOnce);
