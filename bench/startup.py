@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Start-up benchmark: starts programs interleaved under one Xvfb and reports, for each, the
 time from process start to its first window being mapped and first painted (X DAMAGE), the
-CPU it used until that paint, and its resident memory two seconds after start.
+CPU it used until that paint, its resident memory two seconds after start, and the CPU it
+uses per second while left alone after that.
 
 Each start gets a fresh, empty home and configuration folder. Telvaronix gets a simulated
 device as port 1 in that folder, so it opens a real port as it would in use.
@@ -79,8 +80,9 @@ class Screen:
         except Exception:
             return None
 
-    def measure(self, command, env, timeout=15.0):
-        """Starts the command and returns (map ms, paint ms, cpu ms to paint, RSS MiB)."""
+    def measure(self, command, env, idle_seconds, timeout=15.0):
+        """Starts the command; returns (map ms, paint ms, CPU ms to paint, RSS MiB, idle CPU
+        ms per second)."""
         self.x.sync()
         while self.x.pending_events():
             self.x.next_event()
@@ -109,6 +111,9 @@ class Screen:
                     break
             time.sleep(max(0.0, started + SETTLE_SECONDS - time.monotonic()))
             rss = resident_mib(process.pid)
+            idle_from = thread_cpu_ns(process.pid)
+            time.sleep(idle_seconds)
+            idle = (thread_cpu_ns(process.pid) - idle_from) / 1e6 / idle_seconds
         finally:
             process.send_signal(signal.SIGTERM)
             try:
@@ -118,7 +123,7 @@ class Screen:
                 process.wait()
         if mapped is None or painted is None:
             return None
-        return ((mapped - started) * 1000, (painted - started) * 1000, cpu, rss)
+        return ((mapped - started) * 1000, (painted - started) * 1000, cpu, rss, idle)
 
 
 def describe(samples):
@@ -135,6 +140,8 @@ def main():
     parser.add_argument("--bare", required=True)
     parser.add_argument("--peers", action="store_true", help="also CuteCom and GTKTerm")
     parser.add_argument("--iterations", type=int, default=10)
+    parser.add_argument("--idle-seconds", type=float, default=2.0,
+                        help="how long to measure CPU use while left alone")
     args = parser.parse_args()
 
     programs = {"telvaronix": [args.telvaronix], "bare Qt": [args.bare]}
@@ -163,7 +170,7 @@ def main():
                         stdout=subprocess.PIPE, text=True)
                     device.stdout.readline()
                 try:
-                    result = screen.measure(command, env)
+                    result = screen.measure(command, env, args.idle_seconds)
                 finally:
                     if device:
                         device.terminate()
@@ -179,7 +186,8 @@ def main():
 
     print(f"\nStart-up under Xvfb, {args.iterations} interleaved runs per program")
     print(f"{'program':12} {'figure':16} {'min':>8} {'median':>8} {'p99':>8} {'max':>8}")
-    labels = ("first map, ms", "first paint, ms", "CPU to paint, ms", "RSS at 2 s, MiB")
+    labels = ("first map, ms", "first paint, ms", "CPU to paint, ms", "RSS at 2 s, MiB",
+              "idle CPU, ms/s")
     for name, samples in results.items():
         if not samples:
             continue
