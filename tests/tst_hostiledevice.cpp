@@ -7,10 +7,6 @@
 #include <QLabel>
 #include <QTest>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <ctime>
 #include <memory>
 
@@ -42,7 +38,6 @@ private slots:
     void hangUpDuringAWait_closesThePortUntilAPortChange();
     void bytesWhileTheWarningIsOpen_countForTheNextWait();
     void secondWindowOnTheSamePort_warnsAndTheFirstKeepsWorking();
-    void portLockedByATerminalProgram_warns();
     void fiftyNestedPresses_allEndAndTheButtonsStillWork();
 
 private:
@@ -169,18 +164,6 @@ void tst_HostileDevice::secondWindowOnTheSamePort_warnsAndTheFirstKeepsWorking()
     w->answerEachCommandWith(Reply);
     w->press(3);
     QCOMPARE(w->parts->Lbl1->text(), QString::fromLatin1(Reply));
-}
-
-void tst_HostileDevice::portLockedByATerminalProgram_warns()
-{
-    const int terminal = ::open(qPrintable(w->device.devicePath()), O_RDWR | O_NOCTTY);
-    QVERIFY(terminal >= 0);
-    QCOMPARE(::flock(terminal, LOCK_EX | LOCK_NB), 0);
-    WarningAnswerer warnings;
-    Telvaronix window;
-    ::close(terminal);
-    QCOMPARE(warnings.seen().size(), 1);
-    QVERIFY(!WindowParts(&window).Coom1->PortOpen());
 }
 
 void tst_HostileDevice::fiftyNestedPresses_allEndAndTheButtonsStillWork()

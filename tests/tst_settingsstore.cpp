@@ -17,7 +17,6 @@ private slots:
     void valueWithComma_readsBackAsWritten();
     void unwritableFolder_throwsAndKeepsTheEarlierValue_data();
     void unwritableFolder_throwsAndKeepsTheEarlierValue();
-    void damagedFile_readsAsDefaultAndIsNotOverwritten();
 };
 
 void tst_SettingsStore::nothingStored_givesTheDefault()
@@ -84,24 +83,6 @@ void tst_SettingsStore::unwritableFolder_throwsAndKeepsTheEarlierValue()
                              SaveSetting("Telvaronix", "ajustes", "puerto", "5"));
     QCOMPARE(config.settingsFileContent(), before);
     QCOMPARE(GetSetting("Telvaronix", "ajustes", "puerto", "1"), storeFirst ? "3" : "1");
-}
-
-void tst_SettingsStore::damagedFile_readsAsDefaultAndIsNotOverwritten()
-{
-    IsolatedConfig config;
-    QDir().mkpath(config.path() + "/Telvaronix");
-    QByteArray junk;
-    for (int i = 0; i < 4096; ++i)
-        junk.append(char((i * 37) % 256));
-    QFile file(config.settingsFile());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(junk);
-    file.close();
-
-    QCOMPARE(GetSetting("Telvaronix", "ajustes", "puerto", "1"), "1");
-    QVERIFY_THROWS_EXCEPTION(SettingsStore::Error,
-                             SaveSetting("Telvaronix", "ajustes", "puerto", "2"));
-    QCOMPARE(config.settingsFileContent(), junk);
 }
 
 QTEST_GUILESS_MAIN(tst_SettingsStore)
