@@ -66,11 +66,17 @@ void PseudoTerminal::linkAsPort(const QString &configDir, int port)
     const QString link = folder + QStringLiteral("/com") + QString::number(port);
     if (!QDir().mkpath(folder))
         throw std::runtime_error("cannot create " + folder.toStdString());
+    // Only a link that a simulated device left behind is replaced: one to a pseudo-terminal,
+    // or to nothing any more. A person's link to a real adapter stays.
     const QFileInfo existing(link);
-    if (existing.isSymLink())
+    if (existing.isSymLink()) {
+        const QString target = existing.symLinkTarget();
+        if (QFileInfo::exists(target) && !target.startsWith(QStringLiteral("/dev/pts/")))
+            throw std::runtime_error(link.toStdString() + " links to " + target.toStdString());
         QFile::remove(link);
-    else if (existing.exists())
+    } else if (existing.exists()) {
         throw std::runtime_error(link.toStdString() + " exists and is not a link");
+    }
     if (!QFile::link(m_devicePath, link))
         throw std::runtime_error("cannot link " + link.toStdString());
     m_linkPath = link;

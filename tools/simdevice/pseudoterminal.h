@@ -30,7 +30,8 @@ public:
     QString devicePath() const { return m_devicePath; }
 
     // Links the far end as port `port` for the program: <configDir>/Telvaronix/ports/com<port>.
-    // An earlier link there is replaced; anything else there is left alone and makes this throw.
+    // A link left by an earlier simulated device (to a pseudo-terminal, or dangling) is
+    // replaced; anything else there is left alone and makes this throw.
     void linkAsPort(const QString &configDir, int port);
     QString linkPath() const { return m_linkPath; }
 
