@@ -77,10 +77,10 @@ void SaveSetting(const QString &application, const QString &section, const QStri
     settings.setAtomicSyncRequired(true);
     if (settings.status() != QSettings::NoError)
         throw Error("the settings file cannot be read: " + path.toStdString());
-    // QSettings waits without end for its lock file; a lock that cannot be had in a second
-    // (something other than a lock file in its place, a stuck holder) is a failure instead.
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         throw Error("the settings folder cannot be made: " + path.toStdString());
+    // QSettings waits without end for its lock file; a lock that cannot be had in a second
+    // (something other than a lock file in its place, a stuck holder) is a failure instead.
     {
         QLockFile lock(path + QStringLiteral(".lock"));
         if (!lock.tryLock(1000))
