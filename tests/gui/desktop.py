@@ -96,16 +96,21 @@ class Desktop:
                                values["Height"]))
         return result
 
-    def main_window(self, timeout=10.0):
+    def main_window(self, timeout=20.0):
         """The main window, once it is mapped and painted."""
         def find():
             return next((w for w in self.windows() if (w[3], w[4]) == MAIN_SIZE), None)
-        window = wait_until(find, timeout, what="the main window")
+        try:
+            window = wait_until(find, timeout, what="the main window")
+        except AssertionError:
+            shot = self.screenshot("no-main-window")
+            listing = self._run(["xwininfo", "-root", "-tree"], check=False).stdout
+            raise AssertionError(f"no main window; screen in {shot}; windows:\n{listing}")
         wait_until(lambda: not self.is_blank(window, "Cmd1", name="first-paint"), timeout,
                    what="the main window's first paint")
         return window
 
-    def warning_window(self, timeout=10.0):
+    def warning_window(self, timeout=20.0):
         def find():
             return next((w for w in self.windows() if (w[3], w[4]) != MAIN_SIZE), None)
         return wait_until(find, timeout, what="the warning")
