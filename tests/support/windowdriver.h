@@ -6,7 +6,6 @@
 #include <functional>
 
 class QLabel;
-class QMessageBox;
 class QPushButton;
 class QComboBox;
 class QTimer;
