@@ -1,7 +1,14 @@
 #include "portdevice.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#ifdef Q_OS_UNIX
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 QString portLinkFolder()
 {
@@ -22,4 +29,47 @@ QString devicePathForPort(int port)
 #else
     return QStringLiteral("/dev/ttyS") + QString::number(port - 1);
 #endif
+}
+
+#ifdef Q_OS_UNIX
+namespace {
+// The kernel makes /dev/ttyS0 to ttyS3 whether or not a UART stands behind them; sysfs
+// tells which have none (type 0, "unknown"), and only opening them would tell otherwise.
+bool isPlaceholderUart(const QString &devicePath)
+{
+    const QString name = QFileInfo(devicePath).fileName();
+    if (!name.startsWith(QStringLiteral("ttyS")))
+        return false;
+    QFile type(QStringLiteral("/sys/class/tty/%1/type").arg(name));
+    return type.open(QIODevice::ReadOnly) && type.read(16).trimmed() == "0";
+}
+} // namespace
+#endif
+
+PortStatus portStatus(int port)
+{
+    PortStatus status;
+    status.devicePath = devicePathForPort(port);
+#ifdef Q_OS_UNIX
+    const QByteArray path = QFile::encodeName(status.devicePath);
+    struct stat device
+    {
+    };
+    if (::stat(path.constData(), &device) != 0 || isPlaceholderUart(status.devicePath)) {
+        status.state = PortStatus::State::Missing;
+    } else if (!S_ISCHR(device.st_mode)) {
+        status.state = PortStatus::State::NotADevice;
+    } else if (::access(path.constData(), R_OK | W_OK) != 0) {
+        status.state = PortStatus::State::NoPermission;
+        if (const group *owner = ::getgrgid(device.st_gid))
+            status.group = QString::fromLocal8Bit(owner->gr_name);
+    } else if ((status.holder = holderOfDevice(status.devicePath))) {
+        status.state = PortStatus::State::InUse;
+    } else {
+        status.state = PortStatus::State::Usable;
+    }
+#else
+    status.state = PortStatus::State::Usable;
+#endif
+    return status;
 }

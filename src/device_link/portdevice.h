@@ -1,8 +1,12 @@
 #pragma once
 
+#include "devicelocks.h"
+
 #include <QString>
 
-// Which device a port number opens.
+#include <optional>
+
+// Which device a port number opens, and what stands in the way of opening it.
 //
 // Port n opens the device that the per-user link <config folder>/Telvaronix/ports/com<n>
 // points to, when that link exists; otherwise the system's n-th serial port (/dev/ttyS<n-1>
@@ -16,3 +20,25 @@ QString portLinkFolder();
 // files name the device itself. A link that points nowhere gives its own path, which then
 // fails to open.
 QString devicePathForPort(int port);
+
+// What a port number leads to, found out without opening the device: opening one asserts
+// DTR and RTS, which resets many boards.
+struct PortStatus
+{
+    enum class State {
+        Usable, // as far as can be told without opening it
+        Missing,
+        NotADevice,
+        NoPermission,
+        InUse,
+    };
+
+    QString devicePath;
+    State state = State::Missing;
+    // NoPermission: the group that the device belongs to, which gives access to it.
+    QString group;
+    // InUse: the process that holds it.
+    std::optional<DeviceHolder> holder;
+};
+
+PortStatus portStatus(int port);

@@ -2,7 +2,9 @@
 
 #include "portdevice.h"
 
+#include <QFileInfo>
 #include <QSerialPort>
+#include <QTimer>
 
 #include <string>
 
@@ -10,7 +12,13 @@
 #include <sys/file.h>
 #endif
 
-SerialPort::SerialPort(QObject *parent) : QObject(parent), m_port(new QSerialPort(this))
+namespace {
+// How often a lost device is looked for: one stat() a second while it is away.
+constexpr int ReconnectIntervalMs = 1000;
+} // namespace
+
+SerialPort::SerialPort(QObject *parent)
+    : QObject(parent), m_port(new QSerialPort(this)), m_reconnect(new QTimer(this))
 {
     // Applied by every opening.
     m_port->setBaudRate(BaudRate);
@@ -24,6 +32,8 @@ SerialPort::SerialPort(QObject *parent) : QObject(parent), m_port(new QSerialPor
         if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError)
             closeAfterLineFailure();
     });
+    m_reconnect->setInterval(ReconnectIntervalMs);
+    connect(m_reconnect, &QTimer::timeout, this, &SerialPort::reconnectIfDeviceIsBack);
 }
 
 SerialPort::~SerialPort() = default;
@@ -34,6 +44,7 @@ void SerialPort::setCommPort(int port)
         throw Error("the port number cannot change while the port is open");
     if (port < 1 || port > HighestPort)
         throw Error("invalid port number " + std::to_string(port));
+    m_reconnect->stop();
     m_commPort = port;
 }
 
@@ -44,6 +55,9 @@ bool SerialPort::PortOpen() const
 
 void SerialPort::setPortOpen(bool open)
 {
+    // Closing or opening on purpose ends the watch for a lost device: the port is the caller's
+    // again, and a port that fails to open here stays closed.
+    m_reconnect->stop();
     if (!open) {
         m_port->close();
         m_received.clear();
@@ -51,8 +65,19 @@ void SerialPort::setPortOpen(bool open)
     }
     if (m_port->isOpen())
         throw Error("the port is already open");
+    openDevice();
+}
 
-    m_port->setPortName(devicePathForPort(m_commPort));
+void SerialPort::openDevice()
+{
+    const QString devicePath = devicePathForPort(m_commPort);
+    // QSerialPort takes a UUCP lock naming a live process for stale and replaces it, and
+    // opening a device that another program holds would pulse DTR under it.
+    if (const auto holder = holderOfDevice(devicePath)) {
+        throw Error("port " + std::to_string(m_commPort) + " is in use by process " +
+                    std::to_string(holder->pid));
+    }
+    m_port->setPortName(devicePath);
     // Not QIODevice::Text: QSerialPort refuses it. Bytes map to characters one to one anyway.
     if (!m_port->open(QIODevice::ReadWrite)) {
         const std::string reason = m_port->errorString().toStdString();
@@ -84,17 +109,16 @@ void SerialPort::setOutput(const QString &text)
 
 int SerialPort::InBufferCount() const
 {
-    requireOpen("count received characters");
     return int(m_received.size());
 }
 
 void SerialPort::setInBufferCount(int count)
 {
-    requireOpen("discard received characters");
     if (count != 0)
         throw Error("the receive buffer can only be emptied");
     m_received.clear();
-    m_port->clear(QSerialPort::Input);
+    if (m_port->isOpen())
+        m_port->clear(QSerialPort::Input);
 }
 
 void SerialPort::setInputLen(int length)
@@ -106,7 +130,6 @@ void SerialPort::setInputLen(int length)
 
 QString SerialPort::Input()
 {
-    requireOpen("read");
     const qsizetype count = m_inputLen == 0 ? m_received.size() : m_inputLen;
     const QByteArray taken = m_received.left(count);
     m_received.remove(0, taken.size());
@@ -129,7 +152,22 @@ void SerialPort::closeAfterLineFailure()
 {
     // Once the far end has hung up, QSerialPort reports the read error over and over while it
     // stays open; closing on the first report stops that and shows the port as closed.
-    if (m_port->isOpen())
-        m_port->close();
+    if (!m_port->isOpen())
+        return;
+    m_port->close();
     m_received.clear();
+    m_reconnect->start();
+}
+
+void SerialPort::reconnectIfDeviceIsBack()
+{
+    // Only a look at the file system until the device is there again: opening asserts DTR.
+    if (!QFileInfo::exists(devicePathForPort(m_commPort)))
+        return;
+    try {
+        openDevice();
+        m_reconnect->stop();
+    } catch (const Error &) {
+        // Not usable yet (still coming up, or taken by another program): look again later.
+    }
 }

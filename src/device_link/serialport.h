@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 class QSerialPort;
+class QTimer;
 
 // The serial port component that all traffic to the device passes through.
 //
@@ -15,6 +16,11 @@ class QSerialPort;
 // one Latin-1 character per byte both ways, a receive buffer of 1024 characters and a transmit
 // buffer of 512. Like a UART's driver, it takes what the line delivers into its receive buffer
 // as it comes, and drops what arrives while that buffer is full.
+//
+// When the open port's device goes away (a USB adapter pulled, the far end of a pseudo-terminal
+// closed), the port closes; from then on it looks once a second whether the same port's device
+// is back, and opens it again by itself. Closing, opening or renumbering the port on purpose
+// ends that watch. A closed port holds no received characters.
 //
 // An operation that cannot be carried out changes nothing and throws SerialPort::Error.
 class SerialPort : public QObject
@@ -47,7 +53,8 @@ public:
     void setCommPort(int port);
 
     // Whether the port is open. Opening fails when the device does not exist or another
-    // program holds it; closing a closed port does nothing.
+    // program holds it (a live UUCP lock file, an exclusive flock, QSerialPort's lock);
+    // closing a closed port does nothing.
     bool PortOpen() const;
     void setPortOpen(bool open);
 
@@ -55,8 +62,9 @@ public:
     // leave. Fails while the port is closed, or when the text does not fit the transmit buffer.
     void setOutput(const QString &text);
 
-    // The number of received characters waiting to be read. Setting it to 0 discards them
-    // all, here and in the system's buffer; no other value can be set.
+    // The number of received characters waiting to be read (0 while the port is closed).
+    // Setting it to 0 discards them all, here and in the system's buffer; no other value can
+    // be set.
     int InBufferCount() const;
     void setInBufferCount(int count);
 
@@ -70,9 +78,13 @@ public:
 private:
     void requireOpen(const char *operation) const;
     void takeReceived();
+    void openDevice();
     void closeAfterLineFailure();
+    void reconnectIfDeviceIsBack();
 
     QSerialPort *const m_port;
+    // Runs while a lost device is being waited for.
+    QTimer *const m_reconnect;
     QByteArray m_received;
     int m_commPort = 1;
     int m_inputLen = 0;

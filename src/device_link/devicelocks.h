@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// Whether another program holds a serial device, found out without opening it.
+//
+// Serial programs mark a device they use in one of two ways: a UUCP lock file
+// LCK..<name> in /var/lock or /run/lock holding the owner's process id (minicom, cu, lockdev,
+// and QSerialPort in its own format), or an exclusive flock on the device (picocom, GTKTerm,
+// this program), which the kernel lists in /proc/locks. A mark counts only while the process
+// it names is alive, and never when that process is this one.
+
+struct DeviceHolder
+{
+    qint64 pid = 0;
+    // The holder's program name as the system knows it (such as "minicom"); may be empty.
+    QString program;
+};
+
+// The live process, other than this one, that holds the device at `devicePath` (a real
+// path, links resolved), or nothing when none does. Reads lock files and /proc/locks only.
+std::optional<DeviceHolder> holderOfDevice(const QString &devicePath);
+
+// The process id that a UUCP lock file's content names: ASCII digits (possibly padded, and
+// followed by more lines, as QLockFile writes them) or a binary integer as old tools write
+// it. 0 when the content names none.
+qint64 pidInLockFile(const QByteArray &content);
