@@ -2,6 +2,7 @@
 device, the program, and the ways a person looks at and drives them (xdotool, screenshots
 read by tesseract)."""
 
+import fcntl
 import os
 import re
 import shutil
@@ -25,6 +26,8 @@ CONTROLS = {
     "Command1": (376, 128, 41, 25),
 }
 MAIN_SIZE = (457, 266)
+# Linux's request for a terminal's exclusive-mode flag.
+TIOCGEXCL = 0x80045440
 
 
 def wait_until(condition, timeout=10.0, interval=0.02, what="condition"):
@@ -178,12 +181,27 @@ class Device:
 
     def __init__(self, config_dir, port, *options):
         self.log = Path(config_dir) / f"device-{port}.log"
+        self.log.unlink(missing_ok=True)  # left by an earlier device on this port
         self.process = subprocess.Popen(
             [SIMDEVICE, "--config-dir", str(config_dir), "--port", str(port),
              "--log", str(self.log), *options],
             stdout=subprocess.PIPE, text=True)
         ready = self.process.stdout.readline()
         assert ready.startswith(f"com{port} -> "), ready
+        self.path = ready.split(" -> ", 1)[1].strip()
+
+    def is_free(self):
+        """Whether another program could take the device now: nobody keeps it in exclusive
+        mode (which the kernel lets root ignore, so it is asked for) or holds its flock."""
+        descriptor = os.open(self.path, os.O_RDWR | os.O_NOCTTY | os.O_NONBLOCK)
+        try:
+            exclusive = fcntl.ioctl(descriptor, TIOCGEXCL, b"\0\0\0\0")
+            fcntl.flock(descriptor, fcntl.LOCK_EX | fcntl.LOCK_NB)
+            return exclusive == b"\0\0\0\0"
+        except BlockingIOError:
+            return False
+        finally:
+            os.close(descriptor)
 
     def received(self):
         """Every chunk the device received, joined."""

@@ -1,6 +1,7 @@
 """Whole-program tests: the built telvaronix in a real X window, driven as a person would."""
 
 import shutil
+import signal
 import tempfile
 import time
 import unittest
@@ -165,6 +166,22 @@ class ProgramTest(unittest.TestCase):
         self.desktop.close_window()
         self.assertEqual(0, program.wait(timeout=5))
         self.assertLess(time.monotonic() - started, 1.0)
+
+    def test_stop_signals_close_the_window_and_release_the_port(self):
+        for stop in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+            for during_wait in (False, True):
+                with self.subTest(signal=stop.name, during_wait=during_wait):
+                    device = self.device(1, "--silent")
+                    program, window = self.start()
+                    if during_wait:
+                        self.desktop.click(window, "Cmd1")
+                        wait_until(lambda: device.received() == "cmd01 ", what="the command")
+                    started = time.monotonic()
+                    program.process.send_signal(stop)
+                    self.assertEqual(0, program.wait(timeout=5))
+                    self.assertLess(time.monotonic() - started, 1.0)
+                    self.assertTrue(device.is_free())
+                    device.stop()
 
 
 if __name__ == "__main__":

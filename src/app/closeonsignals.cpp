@@ -1,0 +1,57 @@
+#include "closeonsignals.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+int signalSockets[2] = {-1, -1};
+constexpr int HandledSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(signalSockets[1], &byte, 1);
+}
+} // namespace
+
+CloseOnSignals::CloseOnSignals(QObject *parent) : QObject(parent)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalSockets) != 0)
+        return; // the signals then keep their default action
+    m_notifier = new QSocketNotifier(signalSockets[0], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &CloseOnSignals::closeEverything);
+
+    struct sigaction action
+    {
+    };
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : HandledSignals)
+        ::sigaction(signal, &action, nullptr);
+}
+
+CloseOnSignals::~CloseOnSignals()
+{
+    for (int signal : HandledSignals)
+        std::signal(signal, SIG_DFL);
+    if (m_notifier) {
+        ::close(signalSockets[0]);
+        ::close(signalSockets[1]);
+    }
+}
+
+void CloseOnSignals::closeEverything()
+{
+    char bytes[16];
+    [[maybe_unused]] const auto read = ::read(signalSockets[0], bytes, sizeof bytes);
+    m_received = true;
+    // Closes the warning box if one is open, then the window; the waits still running end at
+    // their next look, and exit() leaves every event loop, the warning's included.
+    QApplication::closeAllWindows();
+    QCoreApplication::exit(0);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+
+class QSocketNotifier;
+
+// Turns SIGTERM, SIGINT and SIGHUP (a session logging out, kill, a closed terminal) into what a
+// click on the window's close box does: running waits end, the windows close and the port is
+// released, so that no other program finds the device still held. Without this the process
+// would die on the spot and a pseudo-terminal would stay in exclusive mode.
+//
+// The signal handler only writes a byte to a socket pair; the event loop reads it and closes
+// the windows, outside the handler.
+class CloseOnSignals : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CloseOnSignals)
+
+public:
+    explicit CloseOnSignals(QObject *parent = nullptr);
+    ~CloseOnSignals() override;
+
+    // Whether a signal came, for example while the start-up warning was open.
+    bool received() const { return m_received; }
+
+private:
+    void closeEverything();
+
+    QSocketNotifier *m_notifier = nullptr;
+    bool m_received = false;
+};
