@@ -56,6 +56,9 @@ bool Telvaronix::isFocusLossOfPortList(const QEvent *event) const
 
 bool Telvaronix::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::ToolTip &&
+        (watched == ComboCom || watched == ComboCom->view()->viewport()))
+        updatePortHints();
     if (watched == ComboCom && isFocusLossOfPortList(event)) {
         const bool pressOnItsWay = QGuiApplication::mouseButtons() != Qt::NoButton;
         ComboCom_LostFocus();

@@ -1,11 +1,14 @@
 #include "telvaronix.h"
 
+#include "device_link/portdevice.h"
 #include "device_link/serialport.h"
 #include "errorcollector.h"
+#include "porthint.h"
 #include "portnumbertext.h"
 #include "portsetting.h"
 #include "settings/settingsstore.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QImageReader>
 #include <QMessageBox>
@@ -30,6 +33,7 @@ Telvaronix::Telvaronix(QWidget *parent)
     connect(Cmd4, &QPushButton::clicked, this, &Telvaronix::Cmd4_Click);
     connect(Timer1, &QTimer::timeout, this, &Telvaronix::Timer1_Timer);
     ComboCom->installEventFilter(this);
+    ComboCom->view()->viewport()->installEventFilter(this);
 
     // The timer ticks from here to the window's end and is never stopped: the waits count
     // its ticks but do not own it.
@@ -69,6 +73,17 @@ void Telvaronix::Form_Load()
     ComboCom->setCurrentIndex(port - 1);
     if (errors.failed())
         showWarning();
+}
+
+void Telvaronix::updatePortHints()
+{
+    // Looked up afresh each time: devices come and go, and other programs take them.
+    for (int entry = 0; entry < ComboCom->count(); ++entry) {
+        const QString hint = portHint(entry + 1, portStatus(entry + 1));
+        ComboCom->setItemData(entry, hint, Qt::ToolTipRole);
+        if (entry == ComboCom->currentIndex())
+            ComboCom->setToolTip(hint);
+    }
 }
 
 void Telvaronix::showWarning()

@@ -16,7 +16,8 @@ class SerialPort;
 //  - Cmd1_Click to Cmd4_Click send their command with SendCommand, whose WaitForReply polls
 //    Coom1 until the reply is complete or the fourth tick has come, processing events between
 //    looks so that ticks, clicks and port changes run nested inside the wait;
-//  - ComboCom_LostFocus reopens the port chosen in the list and stores the choice.
+//  - ComboCom_LostFocus reopens the port chosen in the list and stores the choice;
+//  - the list's hints, refreshed whenever one is about to show, name each port's device.
 // Handlers that meet failures along the way (Form_Load, ComboCom_LostFocus) carry on and show
 // one warning at the end; a failure inside a command exchange just ends that command.
 class Telvaronix : public QWidget, private Ui::TelvaronixForm
@@ -55,6 +56,8 @@ private:
     // quietly, as nothing in an exchange is reported.
     void sendCommandFromClick(const QString &text);
     bool isFocusLossOfPortList(const QEvent *event) const;
+    // Tells, on the list and on each entry of its drop-down, which device each port opens.
+    void updatePortHints();
     void showWarning();
 
     QTimer *const Timer1;

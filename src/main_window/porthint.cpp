@@ -1,0 +1,36 @@
+#include "porthint.h"
+
+#include "device_link/portdevice.h"
+
+namespace {
+QString reason(const PortStatus &status)
+{
+    switch (status.state) {
+    case PortStatus::State::Usable:
+        return {};
+    case PortStatus::State::Missing:
+        return QStringLiteral("no existe");
+    case PortStatus::State::NotADevice:
+        return QStringLiteral("no es un puerto serie");
+    case PortStatus::State::NoPermission:
+        return status.group.isEmpty() ? QStringLiteral("sin permiso")
+                                      : QStringLiteral("sin permiso (grupo %1)").arg(status.group);
+    case PortStatus::State::InUse: {
+        QString holder = QStringLiteral("PID %1").arg(status.holder->pid);
+        if (!status.holder->program.isEmpty())
+            holder += QStringLiteral(", ") + status.holder->program;
+        return QStringLiteral("en uso (%1)").arg(holder);
+    }
+    }
+    return {};
+}
+} // namespace
+
+QString portHint(int port, const PortStatus &status)
+{
+    QString hint = QStringLiteral("C%1: %2").arg(port).arg(status.devicePath);
+    const QString why = reason(status);
+    if (!why.isEmpty())
+        hint += QStringLiteral(" — ") + why;
+    return hint;
+}
