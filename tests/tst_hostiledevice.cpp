@@ -35,7 +35,6 @@ private slots:
     void flood_duringAWait();
     void flood_whileNoWaitRuns();
     void everyByteValue_isShownAsItsCharacter();
-    void hangUpDuringAWait_closesThePortUntilAPortChange();
     void bytesWhileTheWarningIsOpen_countForTheNextWait();
     void secondWindowOnTheSamePort_warnsAndTheFirstKeepsWorking();
     void fiftyNestedPresses_allEndAndTheButtonsStillWork();
@@ -105,32 +104,6 @@ void tst_HostileDevice::everyByteValue_isShownAsItsCharacter()
         w->press(1);
         QCOMPARE(w->parts->Lbl1->text(), QString::fromLatin1(reply));
     }
-}
-
-void tst_HostileDevice::hangUpDuringAWait_closesThePortUntilAPortChange()
-{
-    QVERIFY(w->start());
-    w->onCommand = [this](const QByteArray &) { w->device.hangUp(); };
-    Script ticks;
-    for (int i = 0; i < 5; ++i)
-        ticks.add([this] { fireTick(*w->parts); });
-    ticks.start();
-    w->press(1);
-    QVERIFY(!w->parts->Coom1->PortOpen());
-    QVERIFY(cpuSecondsWhileIdle(300) < 0.1);
-
-    // The device comes back (a new pseudo-terminal as port 1); a port change reopens it.
-    PseudoTerminal replugged;
-    replugged.linkAsPort(w->config.path(), 1);
-    connect(&replugged, &PseudoTerminal::received, this,
-            [&](const QByteArray &) { replugged.write(Reply); });
-    w->window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(w->window.get()));
-    w->parts->ComboCom->setFocus(Qt::MouseFocusReason);
-    QTest::keyClick(w->parts->ComboCom, Qt::Key_Tab);
-    QVERIFY(w->parts->Coom1->PortOpen());
-    w->press(2);
-    QCOMPARE(w->parts->Lbl1->text(), QString::fromLatin1(Reply));
 }
 
 void tst_HostileDevice::bytesWhileTheWarningIsOpen_countForTheNextWait()

@@ -16,9 +16,20 @@ QString portLinkFolder()
         QStringLiteral("/Telvaronix/ports");
 }
 
+QString portLinkPath(int port)
+{
+    return portLinkFolder() + QStringLiteral("/com") + QString::number(port);
+}
+
+bool hasPortLink(int port)
+{
+    const QFileInfo linkInfo(portLinkPath(port));
+    return linkInfo.isSymLink() || linkInfo.exists();
+}
+
 QString devicePathForPort(int port)
 {
-    const QString link = portLinkFolder() + QStringLiteral("/com") + QString::number(port);
+    const QString link = portLinkPath(port);
     const QFileInfo linkInfo(link);
     if (linkInfo.isSymLink() || linkInfo.exists()) {
         const QString target = linkInfo.canonicalFilePath();

@@ -16,6 +16,10 @@
 // The folder that holds the per-user port links.
 QString portLinkFolder();
 
+// The per-user link for port `port`, and whether it is there (pointing anywhere or nowhere).
+QString portLinkPath(int port);
+bool hasPortLink(int port);
+
 // The device path to open for port `port`, links resolved to the real device so that lock
 // files name the device itself. A link that points nowhere gives its own path, which then
 // fails to open.

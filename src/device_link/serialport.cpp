@@ -95,6 +95,7 @@ void SerialPort::openDevice()
     // A pseudo-terminal can hand back bytes that came before the last close.
     m_port->clear(QSerialPort::Input);
     m_received.clear();
+    m_openedDevice = devicePath;
 }
 
 void SerialPort::setOutput(const QString &text)
@@ -162,7 +163,11 @@ void SerialPort::closeAfterLineFailure()
 void SerialPort::reconnectIfDeviceIsBack()
 {
     // Only a look at the file system until the device is there again: opening asserts DTR.
-    if (!QFileInfo::exists(devicePathForPort(m_commPort)))
+    // The device back is the one that was lost, or whatever the port's link now points to;
+    // never the system's port that a removed link falls back to.
+    const QString devicePath = devicePathForPort(m_commPort);
+    if (!QFileInfo::exists(devicePath) ||
+        (devicePath != m_openedDevice && !hasPortLink(m_commPort)))
         return;
     try {
         openDevice();

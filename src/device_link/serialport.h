@@ -85,6 +85,8 @@ private:
     QSerialPort *const m_port;
     // Runs while a lost device is being waited for.
     QTimer *const m_reconnect;
+    // The device of the last opening, which a lost port waits for.
+    QString m_openedDevice;
     QByteArray m_received;
     int m_commPort = 1;
     int m_inputLen = 0;

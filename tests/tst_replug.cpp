@@ -1,0 +1,156 @@
+#include "windowondevice.h"
+
+#include "device_link/serialport.h"
+#include <main_window/Telvaronix>
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+
+#include <ctime>
+#include <memory>
+
+namespace {
+const QByteArray Reply = "OK DE NUEVO EN LINEA";
+// The port looks for its device once a second; two seconds cover any phase of that.
+constexpr int ComesBackWithinMs = 2000;
+} // namespace
+
+// A device unplugged and plugged back (here: the far end of its pseudo-terminal closed, a new
+// one linked as the same port) is taken up again without the user changing the port.
+class tst_Replug : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void unpluggedWhileIdle_isReopenedOnceBack_data();
+    void unpluggedWhileIdle_isReopenedOnceBack();
+    void unpluggedDuringAWait_theWaitShowsAReplyFromTheDeviceBack();
+    void portThatFailedAtStart_staysClosedWhenItsDeviceAppears();
+    void portChangedAfterAnUnplug_theOldPortIsNoLongerWatched();
+
+private:
+    // A new device linked as port `port`, answering each command with Reply.
+    PseudoTerminal &plugIn(int port);
+
+    std::unique_ptr<WindowOnDevice> w;
+    std::unique_ptr<PseudoTerminal> m_replugged;
+};
+
+void tst_Replug::init()
+{
+    w = std::make_unique<WindowOnDevice>();
+}
+
+void tst_Replug::cleanup()
+{
+    m_replugged.reset();
+    w.reset();
+}
+
+PseudoTerminal &tst_Replug::plugIn(int port)
+{
+    m_replugged = std::make_unique<PseudoTerminal>();
+    m_replugged->linkAsPort(w->config.path(), port);
+    connect(m_replugged.get(), &PseudoTerminal::received, this,
+            [this](const QByteArray &) { m_replugged->write(Reply); });
+    return *m_replugged;
+}
+
+void tst_Replug::unpluggedWhileIdle_isReopenedOnceBack_data()
+{
+    QTest::addColumn<bool>("linkGoneForAWhile");
+    QTest::newRow("a new device linked at once") << false;
+    QTest::newRow("the link removed, then made again") << true;
+}
+
+void tst_Replug::unpluggedWhileIdle_isReopenedOnceBack()
+{
+    QFETCH(bool, linkGoneForAWhile);
+    QVERIFY(w->start());
+    w->device.hangUp();
+    QTRY_VERIFY(!w->parts->Coom1->PortOpen());
+    if (linkGoneForAWhile) {
+        QVERIFY(QFile::remove(w->device.linkPath()));
+        // Looking for the device while it is away costs next to nothing.
+        const std::clock_t before = std::clock();
+        QTest::qWait(1500);
+        QVERIFY(double(std::clock() - before) / CLOCKS_PER_SEC < 0.1);
+        QVERIFY(!w->parts->Coom1->PortOpen());
+    }
+
+    const PseudoTerminal &back = plugIn(1);
+    QTRY_VERIFY_WITH_TIMEOUT(back.isHeldOpen(), ComesBackWithinMs);
+    w->press(2);
+    QCOMPARE(w->parts->Lbl1->text(), QString::fromLatin1(Reply));
+    QCOMPARE(w->parts->ComboCom->currentText(), "C1");
+}
+
+void tst_Replug::unpluggedDuringAWait_theWaitShowsAReplyFromTheDeviceBack()
+{
+    QVERIFY(w->start());
+    // The device drops the line on the command, and comes back answering as soon as the
+    // program holds it again; the wait, still running, shows that answer.
+    QTimer greetWhenHeld;
+    w->onCommand = [&](const QByteArray &) {
+        w->device.hangUp();
+        PseudoTerminal &back = plugIn(1);
+        connect(&greetWhenHeld, &QTimer::timeout, this, [&back, &greetWhenHeld] {
+            if (back.isHeldOpen()) {
+                greetWhenHeld.stop();
+                back.write(Reply);
+            }
+        });
+        greetWhenHeld.start(10);
+    };
+    // Should the device never be reopened, the wait still ends.
+    QTimer::singleShot(ComesBackWithinMs + 1000, this, [this] {
+        for (int i = 0; i < 5; ++i)
+            fireTick(*w->parts);
+    });
+    QElapsedTimer pressing;
+    pressing.start();
+    w->press(1);
+    QCOMPARE(w->parts->Lbl1->text(), QString::fromLatin1(Reply));
+    QVERIFY(pressing.elapsed() < ComesBackWithinMs);
+}
+
+void tst_Replug::portThatFailedAtStart_staysClosedWhenItsDeviceAppears()
+{
+    w->config.storePort("2");
+    WarningAnswerer warnings;
+    QVERIFY(!w->start());
+    QCOMPARE(warnings.seen().size(), 1);
+    const PseudoTerminal &late = plugIn(2);
+    QTest::qWait(ComesBackWithinMs + 500);
+    QVERIFY(!late.isHeldOpen());
+    QVERIFY(!w->parts->Coom1->PortOpen());
+}
+
+void tst_Replug::portChangedAfterAnUnplug_theOldPortIsNoLongerWatched()
+{
+    QVERIFY(w->start());
+    w->device.hangUp();
+    QTRY_VERIFY(!w->parts->Coom1->PortOpen());
+
+    WarningAnswerer warnings;
+    w->window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w->window.get()));
+    w->parts->ComboCom->setFocus(Qt::MouseFocusReason);
+    w->parts->ComboCom->setCurrentIndex(2); // C3, where there is no device
+    QTest::keyClick(w->parts->ComboCom, Qt::Key_Tab);
+    QCOMPARE(warnings.seen().size(), 1);
+
+    const PseudoTerminal &back = plugIn(1);
+    QTest::qWait(ComesBackWithinMs + 500);
+    QVERIFY(!back.isHeldOpen());
+}
+
+QTEST_MAIN(tst_Replug)
+#include "tst_replug.moc"
