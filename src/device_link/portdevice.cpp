@@ -61,6 +61,9 @@ PortStatus portStatus(int port)
 {
     PortStatus status;
     status.devicePath = devicePathForPort(port);
+    // A link to nothing names the device it was made for.
+    if (const QFileInfo link(portLinkPath(port)); link.isSymLink() && !link.exists())
+        status.devicePath = link.symLinkTarget();
 #ifdef Q_OS_UNIX
     const QByteArray path = QFile::encodeName(status.devicePath);
     struct stat device
