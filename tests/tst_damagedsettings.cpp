@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 // A settings file that this program did not write, or cannot use, never crashes it or stops
@@ -33,6 +34,7 @@ void tst_DamagedSettings::damagedFile_startsOnPort1AndIsKeptThroughAPortChange_d
     QTest::newRow("text with a NUL") << "nul";
     QTest::newRow("not UTF-8") << "latin1";
     QTest::newRow("a folder in the file's place") << "folder";
+    QTest::newRow("a named pipe in the file's place") << "pipe";
     QTest::newRow("unreadable") << "unreadable";
 }
 
@@ -62,6 +64,9 @@ void tst_DamagedSettings::damagedFile_startsOnPort1AndIsKeptThroughAPortChange()
     }
     if (damage == "folder") {
         QVERIFY(QDir().mkpath(file));
+    } else if (damage == "pipe") {
+        QVERIFY(QDir().mkpath(config.path() + "/Telvaronix"));
+        QCOMPARE(::mkfifo(qPrintable(file), 0600), 0);
     } else {
         QFile out(file);
         QVERIFY(out.open(QIODevice::WriteOnly));
@@ -93,6 +98,8 @@ void tst_DamagedSettings::damagedFile_startsOnPort1AndIsKeptThroughAPortChange()
 
     if (damage == "folder") {
         QVERIFY(QFileInfo(file).isDir());
+    } else if (damage == "pipe") {
+        QVERIFY(QFileInfo(file).exists() && !QFileInfo(file).isFile());
     } else {
         QFile(file).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
         QCOMPARE(config.settingsFileContent(), content);

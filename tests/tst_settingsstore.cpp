@@ -15,6 +15,7 @@ private slots:
     void nothingStored_givesTheDefault();
     void savedValue_readsBackAndSitsInTheIniFile();
     void valueWithComma_readsBackAsWritten();
+    void fileWithByteOrderMark_readsAndStoresWithoutFailure();
     void unwritableFolder_throwsAndKeepsTheEarlierValue_data();
     void unwritableFolder_throwsAndKeepsTheEarlierValue();
 };
@@ -47,6 +48,19 @@ void tst_SettingsStore::valueWithComma_readsBackAsWritten()
     file.write("[ajustes]\npuerto=6, 7\n");
     file.close();
     QCOMPARE(GetSetting("Telvaronix", "ajustes", "puerto", "1"), "6, 7");
+}
+
+void tst_SettingsStore::fileWithByteOrderMark_readsAndStoresWithoutFailure()
+{
+    IsolatedConfig config;
+    QDir().mkpath(config.path() + "/Telvaronix");
+    QFile file(config.settingsFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("\xEF\xBB\xBF[ajustes]\npuerto=3\n"); // as some editors save it
+    file.close();
+    QCOMPARE(GetSetting("Telvaronix", "ajustes", "puerto", "1"), "3");
+    SaveSetting("Telvaronix", "ajustes", "puerto", "5");
+    QCOMPARE(GetSetting("Telvaronix", "ajustes", "puerto", "1"), "5");
 }
 
 void tst_SettingsStore::unwritableFolder_throwsAndKeepsTheEarlierValue_data()

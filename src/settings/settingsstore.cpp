@@ -34,9 +34,13 @@ QString keyPath(const QString &section, const QString &key)
 // overwritten, so that whatever it is survives.
 bool isForeignFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.exists())
+    const QFileInfo info(path);
+    if (!info.exists())
         return false;
+    // A folder, a named pipe or a device: opening a pipe would wait for a writer forever.
+    if (!info.isFile())
+        return true;
+    QFile file(path);
     if (file.size() > MaxFileSize || !file.open(QIODevice::ReadOnly))
         return true;
     const QByteArray content = file.readAll();
@@ -88,7 +92,12 @@ void SaveSetting(const QString &application, const QString &section, const QStri
     }
     settings.setValue(keyPath(section, key), text);
     settings.sync();
-    if (settings.status() != QSettings::NoError)
+    // QSettings also reports a format error for a file it read and rewrote well, such as one
+    // that began with a UTF-8 byte-order mark; what counts is whether the value is stored.
+    const bool stored = settings.status() == QSettings::NoError ||
+        (settings.status() == QSettings::FormatError &&
+         QSettings(path, QSettings::IniFormat).value(keyPath(section, key)) == text);
+    if (!stored)
         throw Error("the settings file cannot be written: " + path.toStdString());
 }
 
