@@ -13,6 +13,7 @@ test_packages=(
     xvfb xauth xdotool x11-utils openbox wmctrl imagemagick tesseract-ocr python3 python3-xlib
     dpkg-dev desktop-file-utils appstream
     clang libclang-rt-14-dev
+    minicom
 )
 
 packages=("${build_packages[@]}")
