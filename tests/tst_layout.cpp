@@ -152,7 +152,7 @@ void tst_Layout::banner_showsAtNaturalSize()
     auto *banner = m_window->findChild<QLabel *>("Image10");
     const QPixmap picture = banner->pixmap();
     QVERIFY(!picture.isNull());
-    QCOMPARE(picture.size(), QSize(431, 62));
+    QCOMPARE(picture.deviceIndependentSize(), QSizeF(431, 62));
     QVERIFY(!banner->hasScaledContents());
 }
 

@@ -14,6 +14,7 @@ test_packages=(
     dpkg-dev desktop-file-utils appstream
     clang libclang-rt-14-dev
     minicom
+    fonts-cantarell fonts-noto-core qt6-gtk-platformtheme
 )
 
 packages=("${build_packages[@]}")

@@ -1,5 +1,6 @@
 #include "telvaronix.h"
 
+#include "captionfit.h"
 #include "device_link/portdevice.h"
 #include "device_link/serialport.h"
 #include "errorcollector.h"
@@ -9,10 +10,13 @@
 #include "settings/settingsstore.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QImageReader>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 const QString Telvaronix::WarningText =
@@ -23,7 +27,13 @@ Telvaronix::Telvaronix(QWidget *parent)
 {
     setupUi(this);
     setFixedSize(size());
-    Image10->setPixmap(banner());
+    // A window of fixed size offers no maximise button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    placeOnScreen();
+    setFont(fittingFont(this, Lbl1, QApplication::font()));
+    Image10->setPixmap(banner(devicePixelRatioF()));
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Coom1->setObjectName(QStringLiteral("Coom1"));
 
@@ -46,13 +56,38 @@ Telvaronix::Telvaronix(QWidget *parent)
 
 Telvaronix::~Telvaronix() = default;
 
-QPixmap Telvaronix::banner()
+QPixmap Telvaronix::banner(qreal devicePixelRatio)
 {
+    // Drawn from the 2x picture on any denser screen, scaled smoothly to the exact number of
+    // device pixels, so that the painter draws it one to one.
+    const bool dense = devicePixelRatio > 1.0;
     // Read with Qt's own PNG reader: left to detect the format, QImageReader would first load
     // every image format plugin to ask it about the file, which slows the start noticeably.
-    QImageReader reader(QStringLiteral(":/banner.png"), "png");
+    QImageReader reader(dense ? QStringLiteral(":/banner@2x.png") : QStringLiteral(":/banner.png"),
+                        "png");
     reader.setAutoDetectImageFormat(false);
-    return QPixmap::fromImageReader(&reader);
+    QImage picture = reader.read();
+    if (dense && devicePixelRatio != 2.0) {
+        const QSize devicePixels = (QSizeF(picture.size()) / 2.0 * devicePixelRatio).toSize();
+        picture = picture.scaled(devicePixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    QPixmap pixmap = QPixmap::fromImage(picture);
+    pixmap.setDevicePixelRatio(dense ? devicePixelRatio : 1.0);
+    return pixmap;
+}
+
+void Telvaronix::placeOnScreen()
+{
+    // Centred on the screen under the pointer. Placed before Form_Load runs, so that a warning
+    // it shows before the window appears is centred where the window will be.
+    const QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect placed = rect();
+    placed.moveCenter(screen->availableGeometry().center());
+    move(placed.topLeft());
 }
 
 void Telvaronix::Form_Load()
@@ -90,6 +125,14 @@ void Telvaronix::showWarning()
 {
     QMessageBox box(QMessageBox::NoIcon, PortSetting::Application, WarningText, QMessageBox::Ok,
                     this);
+    if (!isVisible()) {
+        // Before the window is first shown Qt would centre the box on a window it cannot
+        // place yet; centre it on the place the window is given instead.
+        box.adjustSize();
+        QRect placed(QPoint(), box.size());
+        placed.moveCenter(geometry().center());
+        box.move(placed.topLeft());
+    }
     box.exec();
 }
 

@@ -50,7 +50,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    static QPixmap banner();
+    static QPixmap banner(qreal devicePixelRatio);
+    void placeOnScreen();
     void WaitForReply();
     // Sends a command from a button's click: a failing port operation ends the command
     // quietly, as nothing in an exchange is reported.

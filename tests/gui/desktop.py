@@ -135,6 +135,11 @@ class Desktop:
     def key(self, *keys):
         self._run(["xdotool", "key", "--delay", "30", *keys])
 
+    def motif_hints(self, window):
+        """The window's _MOTIF_WM_HINTS: flags, functions, decorations."""
+        text = self._run(["xprop", "-id", window[0], "_MOTIF_WM_HINTS"]).stdout
+        return [int(value, 16) for value in re.findall(r"0x[0-9a-f]+", text)][:3]
+
     def close_window(self, title="Telvaronix"):
         self._run(["wmctrl", "-c", title])
 
@@ -219,11 +224,11 @@ class Device:
 class Program:
     """Telvaronix itself, started with a private configuration folder."""
 
-    def __init__(self, desktop, config_dir):
+    def __init__(self, desktop, config_dir, **env):
         self.error_log = Path(tempfile.mkstemp(prefix="telvaronix-stderr-")[1])
         with open(self.error_log, "w") as errors:
             self.process = subprocess.Popen(
-                [PROGRAM], env=desktop.env(XDG_CONFIG_HOME=str(config_dir)),
+                [PROGRAM], env=desktop.env(XDG_CONFIG_HOME=str(config_dir), **env),
                 stdout=subprocess.DEVNULL, stderr=errors)
 
     def errors(self):

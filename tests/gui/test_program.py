@@ -15,6 +15,9 @@ REPLIES = {
     "Cmd3": ("cmd03 ", "OK BIP CORTO"),
     "Cmd4": ("cmd04 ", "OK LUZ Y SONIDO"),
 }
+# The maximise bits of a window's _MOTIF_WM_HINTS.
+MWM_FUNC_MAXIMIZE = 0x10
+MWM_DECOR_MAXIMIZE = 0x40
 
 
 class ProgramTest(unittest.TestCase):
@@ -42,8 +45,8 @@ class ProgramTest(unittest.TestCase):
         self.devices.append(Device(self.config, port, *options))
         return self.devices[-1]
 
-    def start(self):
-        self.programs.append(Program(self.desktop, self.config))
+    def start(self, **env):
+        self.programs.append(Program(self.desktop, self.config, **env))
         return self.programs[-1], self.desktop.main_window()
 
     def stored(self):
@@ -92,6 +95,10 @@ class ProgramTest(unittest.TestCase):
         self.assertIn("Numero de Puerto Invalido. Seleccione otro puerto", text, shot)
         self.desktop.key("Return")
         window = self.desktop.main_window()
+        # The warning stood where the window then appeared, centred on it.
+        for axis in (0, 1):
+            self.assertLess(abs((warning[1 + axis] + warning[3 + axis] / 2)
+                                - (window[1 + axis] + window[3 + axis] / 2)), 40)
         self.assertEqual([], [w for w in self.desktop.windows() if w != window])
 
     def test_port_chosen_in_the_list_is_opened_stored_and_reopened_after_a_restart(self):
@@ -166,6 +173,21 @@ class ProgramTest(unittest.TestCase):
         self.desktop.close_window()
         self.assertEqual(0, program.wait(timeout=5))
         self.assertLess(time.monotonic() - started, 1.0)
+
+    def test_gnome_font_captions_are_read_whole_and_the_window_cannot_be_maximised(self):
+        gtk = self.config / "gtk-3.0"
+        gtk.mkdir()
+        (gtk / "settings.ini").write_text("[Settings]\ngtk-font-name=Cantarell 11\n")
+        self.device(1)
+        _, window = self.start(QT_QPA_PLATFORMTHEME="gtk3")
+        self.desktop.screenshot("telvaronix-gtk3-cantarell", window)
+        # "Puerto COM" up to the list drawn above it, the list, and "Comm".
+        text = self.desktop.read_text(window, area=(240, 124, 184, 33), name="gtk3-ocr")
+        self.assertIn("Puerto COM", text)
+        self.assertIn("Comm", text)
+        _, functions, decorations = self.desktop.motif_hints(window)
+        self.assertEqual(0, functions & MWM_FUNC_MAXIMIZE)
+        self.assertEqual(0, decorations & MWM_DECOR_MAXIMIZE)
 
     def test_stop_signals_close_the_window_and_release_the_port(self):
         for stop in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
