@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Telvaronix developers
+// SPDX-License-Identifier: MIT
 // The least a program of Telvaronix's kind costs: a bare Qt Widgets window with the same
 // controls (a fixed 457 x 266 window, four buttons, a list of eight entries, two labels) and
 // an unopened QSerialPort, and nothing else. The start-up benchmark's floor.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Telvaronix developers
+// SPDX-License-Identifier: MIT
 // Measures what the command exchange costs, driving the real Telvaronix window (offscreen)
 // against a pseudo-terminal device served from a thread of its own:
 //  - latency: from the device writing a reply's 20th character to the press having shown it

@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-FileCopyrightText: 2026 The Telvaronix developers
+# SPDX-License-Identifier: MIT
 """Start-up benchmark: starts programs interleaved under one Xvfb and reports, for each, the
 time from process start to its first window being mapped and first painted (X DAMAGE), the
 CPU it used until that paint, its resident memory two seconds after start, and the CPU it

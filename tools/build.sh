@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Telvaronix developers
+# SPDX-License-Identifier: MIT
 # Configures and builds Telvaronix, its tools and its tests in ./build.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Telvaronix developers
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and starts Telvaronix wired to the simulated device, in a
 # private configuration folder: the person's own settings and ports stay untouched. The
 # device ends when the window closes. Arguments go to the simulated device (see its --help).

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Telvaronix developers
+# SPDX-License-Identifier: MIT
 # Builds the fuzz target with clang and libFuzzer (ASan and UBSan on) in ./build-fuzz and runs
 # it. With no argument: the short, fixed run that CI makes. With a number: that many inputs,
 # keeping what it learns in build-fuzz/tests/fuzz/corpus.

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Telvaronix developers
+# SPDX-License-Identifier: MIT
 # Builds everything with AddressSanitizer (leak checker included) and UBSan in ./build-asan
 # and runs the whole test suite there; any finding fails its test.
 set -euo pipefail

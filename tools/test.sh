@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Telvaronix developers
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and runs every test. Arguments go to ctest
 # (for instance: -L gui for the whole-program tests alone).
 set -euo pipefail

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Telvaronix developers
+// SPDX-License-Identifier: MIT
 // The command exchange: a button's command goes out, the reply comes back into Lbl1.
 
 #include "telvaronix.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Telvaronix developers
+// SPDX-License-Identifier: MIT
 // Changing the port: when the port list loses the focus, the chosen port is opened and stored.
 
 #include "telvaronix.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Telvaronix developers
+// SPDX-License-Identifier: MIT
 // Fuzzes the reading of a stored port setting. For every input it checks that the start-up's
 // range step always ends on a port from 1 to 8, that the warning is due exactly when the
 // rounded number leaves -32768..32767, and that the result agrees with a second, deliberately
@@ -57,7 +59,8 @@ std::optional<long> plainReading(const std::string &input)
         std::string digits = readDigits(text, next);
         digits.erase(0, digits.find_first_not_of('0'));
         // Inputs are far shorter than a million digits: such an exponent decides alone.
-        const long magnitude = digits.size() > 6 ? 1000000 : (digits.empty() ? 0 : std::stol(digits));
+        const long magnitude =
+            digits.size() > 6 ? 1000000 : (digits.empty() ? 0 : std::stol(digits));
         exponent = negativeExponent ? -magnitude : magnitude;
     }
 
@@ -95,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const std::string bytes(reinterpret_cast<const char *>(data), size);
     const std::optional<qint16> result =
-            portNumberFromText(QString::fromLatin1(bytes.data(), qsizetype(bytes.size())));
+        portNumberFromText(QString::fromLatin1(bytes.data(), qsizetype(bytes.size())));
     const std::optional<long> expected = plainReading(bytes);
 
     // The start-up's range step.

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Telvaronix developers
+# SPDX-License-Identifier: MIT
+
 """A private X desktop for whole-program tests: Xvfb with a window manager, the simulated
 device, the program, and the ways a person looks at and drives them (xdotool, screenshots
 read by tesseract)."""

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Telvaronix developers
+# SPDX-License-Identifier: MIT
+
 """Whole-program tests: the built telvaronix in a real X window, driven as a person would."""
 
 import shutil

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Telvaronix developers
+// SPDX-License-Identifier: MIT
 // telvaronix-simdevice: a device on a pseudo-terminal, linked as one of Telvaronix's ports.
 
 #include "pseudoterminal.h"
