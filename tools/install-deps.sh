@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Telvaronix developers
+# SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages that building and running Telvaronix need, and with --test
 # also those its tests need. Only missing packages are installed. With --list it only prints
 # the package names.
@@ -7,7 +9,7 @@ set -euo pipefail
 build_packages=(
     cmake ninja-build g++
     qt6-base-dev qt6-base-private-dev qt6-serialport-dev
-    fonts-dejavu-core
+    fonts-dejavu-core scdoc
 )
 test_packages=(
     xvfb xauth xdotool x11-utils openbox wmctrl imagemagick tesseract-ocr python3 python3-xlib
@@ -15,6 +17,7 @@ test_packages=(
     clang libclang-rt-14-dev
     minicom
     fonts-cantarell fonts-noto-core qt6-gtk-platformtheme
+    lintian man-db reuse
 )
 
 packages=("${build_packages[@]}")

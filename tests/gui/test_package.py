@@ -1,6 +1,10 @@
+# SPDX-FileCopyrightText: 2026 The Telvaronix developers
+# SPDX-License-Identifier: MIT
+
 """The Debian package: what it holds, what it depends on, and the installed program working."""
 
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -49,6 +53,40 @@ class PackageTest(unittest.TestCase):
         subprocess.run(["appstreamcli", "validate", "--no-net", "--pedantic", str(metainfo)],
                        check=True, capture_output=True)
         self.assertIn(f'version="{self.field("Version")}"', metainfo.read_text())
+
+    def test_lintian_finds_no_error_and_no_warning(self):
+        result = subprocess.run(["lintian", "--pedantic", "--display-info", str(self.deb)],
+                                capture_output=True, text=True)
+        report = result.stdout.splitlines()
+        self.assertEqual([], [line for line in report if line.startswith(("E:", "W:"))],
+                         result.stdout)
+        self.assertEqual(0, result.returncode, result.stdout + result.stderr)
+
+    def test_manual_page_is_installed_and_reads(self):
+        manual = self.root / "usr/share/man/man1/telvaronix.1.gz"
+        result = subprocess.run(["man", "-l", str(manual)], check=True, capture_output=True,
+                                text=True, env=dict(os.environ, MANWIDTH="80"))
+        page = re.sub(".\b", "", result.stdout)  # bold and underlining by overstriking
+        for section in ("NAME", "SYNOPSIS", "DESCRIPTION", "FILES", "ENVIRONMENT", "EXAMPLES"):
+            self.assertRegex(page, rf"(?m)^{section}$")
+        self.assertIn("XDG_CONFIG_HOME", page)
+        self.assertIn("/dev/serial/by-id/", page)
+        self.assertEqual("", result.stderr)
+
+    def test_copyright_is_in_the_machine_readable_format(self):
+        text = (self.root / "usr/share/doc/telvaronix/copyright").read_text()
+        blocks = text.strip().split("\n\n")
+        fields = [dict(re.findall(r"(?m)^([A-Za-z-]+): ?(.*)$", block)) for block in blocks]
+        self.assertEqual("https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/",
+                         fields[0].get("Format"))
+        files = [(block, f) for block, f in zip(blocks, fields) if "Files" in f]
+        self.assertEqual("*", files[0][1]["Files"])
+        licence_texts = {f["License"] for f in fields if "Files" not in f and "License" in f}
+        for block, paragraph in files:
+            self.assertTrue(paragraph.get("Copyright"), block)
+            # A licence's text follows its name, here or in a paragraph of its own.
+            has_text = re.search(r"(?m)^License: .*\n ", block)
+            self.assertTrue(has_text or paragraph.get("License") in licence_texts, block)
 
     def test_installed_program_answers_a_command(self):
         screen = Desktop()
