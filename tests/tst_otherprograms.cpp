@@ -220,8 +220,9 @@ void tst_OtherPrograms::minicomHoldingTheDevice_warnsAndMinicomKeepsReceiving()
          minicom + QStringLiteral(" -D ") + m_first->devicePath() + QStringLiteral(" -b 19200"),
          QStringLiteral("/dev/null")});
     QVERIFY(terminal.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(m_first->isHeldOpen(), 5000);
-    QTest::qWait(300); // its lock file is written by then
+    const QString lockFile =
+        LockFolder + QStringLiteral("/LCK..pts_") + QFileInfo(m_first->devicePath()).fileName();
+    QTRY_VERIFY_WITH_TIMEOUT(m_first->isHeldOpen() && QFile::exists(lockFile), 5000);
 
     startWindow();
     QCOMPARE(m_warnings->seen().size(), 1);
@@ -232,6 +233,7 @@ void tst_OtherPrograms::minicomHoldingTheDevice_warnsAndMinicomKeepsReceiving()
     QTRY_VERIFY_WITH_TIMEOUT((shown += terminal.readAll()).contains("HOLA DESDE EL EQUIPO"), 5000);
     terminal.kill();
     terminal.waitForFinished();
+    QFile::remove(lockFile); // minicom, killed, left it behind
 }
 
 void tst_OtherPrograms::hint_namesTheDeviceAndWhatStandsInItsWay_data()
