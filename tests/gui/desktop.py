@@ -245,7 +245,12 @@ class Program:
         return status
 
     def stop(self):
+        # Asked to stop as a session would, so that it releases the port and its lock file.
         if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
         self.error_log.unlink(missing_ok=True)
