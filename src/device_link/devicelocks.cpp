@@ -3,10 +3,8 @@
 
 #include "devicelocks.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
 #include <cerrno>
 #include <csignal>

@@ -32,10 +32,9 @@ bool hasPortLink(int port)
 
 QString devicePathForPort(int port)
 {
-    const QString link = portLinkPath(port);
-    const QFileInfo linkInfo(link);
-    if (linkInfo.isSymLink() || linkInfo.exists()) {
-        const QString target = linkInfo.canonicalFilePath();
+    if (hasPortLink(port)) {
+        const QString link = portLinkPath(port);
+        const QString target = QFileInfo(link).canonicalFilePath();
         return target.isEmpty() ? link : target;
     }
 #ifdef Q_OS_WIN

@@ -14,6 +14,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QFocusEvent>
+#include <QHelpEvent>
 
 void Telvaronix::ComboCom_LostFocus()
 {
@@ -58,9 +59,12 @@ bool Telvaronix::isFocusLossOfPortList(const QEvent *event) const
 
 bool Telvaronix::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::ToolTip &&
-        (watched == ComboCom || watched == ComboCom->view()->viewport()))
-        updatePortHints();
+    if (event->type() == QEvent::ToolTip && watched == ComboCom)
+        updatePortHint(ComboCom->currentIndex());
+    if (event->type() == QEvent::ToolTip && watched == ComboCom->view()->viewport()) {
+        const QPoint pointer = static_cast<const QHelpEvent *>(event)->pos();
+        updatePortHint(ComboCom->view()->indexAt(pointer).row());
+    }
     if (watched == ComboCom && isFocusLossOfPortList(event)) {
         const bool pressOnItsWay = QGuiApplication::mouseButtons() != Qt::NoButton;
         ComboCom_LostFocus();

@@ -113,15 +113,16 @@ void Telvaronix::Form_Load()
         showWarning();
 }
 
-void Telvaronix::updatePortHints()
+void Telvaronix::updatePortHint(int entry)
 {
-    // Looked up afresh each time: devices come and go, and other programs take them.
-    for (int entry = 0; entry < ComboCom->count(); ++entry) {
-        const QString hint = portHint(entry + 1, portStatus(entry + 1));
-        ComboCom->setItemData(entry, hint, Qt::ToolTipRole);
-        if (entry == ComboCom->currentIndex())
-            ComboCom->setToolTip(hint);
-    }
+    // Looked up afresh each time it is about to show, for the one entry pointed at: devices
+    // come and go, and other programs take them.
+    if (entry < 0 || entry >= ComboCom->count())
+        return;
+    const QString hint = portHint(entry + 1, portStatus(entry + 1));
+    ComboCom->setItemData(entry, hint, Qt::ToolTipRole);
+    if (entry == ComboCom->currentIndex())
+        ComboCom->setToolTip(hint);
 }
 
 void Telvaronix::showWarning()

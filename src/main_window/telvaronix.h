@@ -60,8 +60,9 @@ private:
     // quietly, as nothing in an exchange is reported.
     void sendCommandFromClick(const QString &text);
     bool isFocusLossOfPortList(const QEvent *event) const;
-    // Tells, on the list and on each entry of its drop-down, which device each port opens.
-    void updatePortHints();
+    // Tells, on the list and on each entry of its drop-down, which device the entry's port
+    // opens and what stands in its way.
+    void updatePortHint(int entry);
     void showWarning();
 
     QTimer *const Timer1;
