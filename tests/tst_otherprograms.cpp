@@ -5,7 +5,9 @@
 #include "pseudoterminal.h"
 #include "windowdriver.h"
 
+#include "device_link/portdevice.h"
 #include "device_link/serialport.h"
+#include "main_window/porthint.h"
 #include <main_window/Telvaronix>
 
 #include <QAbstractItemView>
@@ -18,7 +20,10 @@
 #include <QTest>
 #include <QToolTip>
 
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <memory>
@@ -26,14 +31,17 @@
 namespace {
 const QString LockFolder = QStringLiteral("/run/lock");
 
-// A lock file written as another program would, removed again by the test.
+// A lock file written as another program would (or, without content, a named pipe in its
+// place), removed again by the test.
 struct ForeignLock
 {
     ForeignLock(const QString &name, const QByteArray &content)
         : path(LockFolder + u'/' + name), content(content)
     {
         QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
+        if (content.isNull())
+            ::mkfifo(qPrintable(path), 0666);
+        else if (file.open(QIODevice::WriteOnly))
             file.write(content);
     }
     ~ForeignLock() { QFile::remove(path); }
@@ -47,10 +55,28 @@ struct ForeignLock
     QByteArray content;
 };
 
+const QString AdapterName = QStringLiteral("usb-Telvaronix_Prueba_A50285BI-if00-port0");
+
 QByteArray binaryPid(qint64 pid)
 {
     const qint32 value = qint32(pid);
     return QByteArray(reinterpret_cast<const char *>(&value), sizeof value);
+}
+
+QByteArray asciiPid(qint64 pid)
+{
+    return QByteArray::number(pid).rightJustified(10) + '\n';
+}
+
+// The id of a process that has ended.
+qint64 endedProcessId()
+{
+    QProcess ended;
+    ended.start(QStringLiteral("true"), {});
+    ended.waitForStarted();
+    const qint64 pid = ended.processId();
+    ended.waitForFinished();
+    return pid;
 }
 } // namespace
 
@@ -66,7 +92,9 @@ private slots:
 
     void liveLockFile_warnsAtStartAndAtAPortChangeAndIsLeftAlone_data();
     void liveLockFile_warnsAtStartAndAtAPortChangeAndIsLeftAlone();
-    void staleLockFile_doesNotKeepThePortClosed();
+    void deadOrFakeLock_opensOrWarnsWithoutHanging_data();
+    void deadOrFakeLock_opensOrWarnsWithoutHanging();
+    void minicomHoldingTheDevice_warnsAndMinicomKeepsReceiving_data();
     void minicomHoldingTheDevice_warnsAndMinicomKeepsReceiving();
     void hint_namesTheDeviceAndWhatStandsInItsWay_data();
     void hint_namesTheDeviceAndWhatStandsInItsWay();
@@ -77,6 +105,8 @@ private:
     bool changePortTo(int port);
     QString hintOnTheList();
     QString hintOnDropDownEntry(int port);
+    // Port 2's hint as the user nobody sees it: permission bits do not stop root.
+    QString hintForPort2AsNobody();
 
     std::unique_ptr<IsolatedConfig> m_config;
     std::unique_ptr<PseudoTerminal> m_first;
@@ -160,23 +190,35 @@ QString tst_OtherPrograms::hintOnDropDownEntry(int port)
 
 void tst_OtherPrograms::liveLockFile_warnsAtStartAndAtAPortChangeAndIsLeftAlone_data()
 {
-    QTest::addColumn<bool>("qtStyleName");
+    // Under the name of whichever path the owner opened; a dead process's lock under the
+    // device's first name changes nothing.
+    QTest::addColumn<QString>("openedAs");
     QTest::addColumn<bool>("binary");
-    QTest::newRow("UUCP name, ASCII pid (cu, lockdev)") << false << false;
-    QTest::newRow("UUCP name, binary pid (old tools)") << false << true;
-    QTest::newRow("QSerialPort's name, as minicom writes it") << true << false;
+    QTest::newRow("UUCP name, ASCII pid (cu, lockdev)") << "node" << false;
+    QTest::newRow("UUCP name, binary pid (old tools)") << "node" << true;
+    QTest::newRow("QSerialPort's name, as minicom writes it") << "below /dev" << false;
+    QTest::newRow("udev's name for the adapter") << "by-id" << false;
 }
 
 void tst_OtherPrograms::liveLockFile_warnsAtStartAndAtAPortChangeAndIsLeftAlone()
 {
-    QFETCH(bool, qtStyleName);
+    QFETCH(QString, openedAs);
     QFETCH(bool, binary);
     const qint64 pid = m_otherProgram->processId();
-    const QString device = m_first->devicePath(); // /dev/pts/N
-    const QString name = QStringLiteral("LCK..") +
-        (qtStyleName ? QStringLiteral("pts_") : QString()) + QFileInfo(device).fileName();
-    const ForeignLock lock(
-        name, binary ? binaryPid(pid) : QByteArray::number(pid).rightJustified(10) + '\n');
+    const QString node = QFileInfo(m_first->devicePath()).fileName(); // N of /dev/pts/N
+    QString name = QStringLiteral("LCK..") + node;
+    if (openedAs == "below /dev")
+        name = QStringLiteral("LCK..pts_") + node;
+    if (openedAs == "by-id") {
+        if (::geteuid() != 0)
+            QSKIP("naming adapters in /dev/serial/by-id takes root");
+        m_first->nameAsAdapter(AdapterName);
+        name = QStringLiteral("LCK..serial_by-id_") + AdapterName;
+    }
+    const ForeignLock lock(name, binary ? binaryPid(pid) : asciiPid(pid));
+    std::unique_ptr<ForeignLock> stale;
+    if (openedAs != "node")
+        stale = std::make_unique<ForeignLock>("LCK.." + node, asciiPid(endedProcessId()));
 
     startWindow();
     QCOMPARE(m_warnings->seen().size(), 1);
@@ -190,20 +232,43 @@ void tst_OtherPrograms::liveLockFile_warnsAtStartAndAtAPortChangeAndIsLeftAlone(
     QCOMPARE(lock.onDisk(), lock.content);
 }
 
-void tst_OtherPrograms::staleLockFile_doesNotKeepThePortClosed()
+void tst_OtherPrograms::deadOrFakeLock_opensOrWarnsWithoutHanging_data()
 {
-    QProcess ended;
-    ended.start(QStringLiteral("true"), {});
-    QVERIFY(ended.waitForFinished());
-    const ForeignLock lock(QStringLiteral("LCK..") + QFileInfo(m_first->devicePath()).fileName(),
-                           QByteArray::number(ended.processId()).rightJustified(10) + '\n');
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("namedPipe");
+    QTest::newRow("a lock naming a process that has ended") << "LCK..%1" << false;
+    // Opening the pipe would hang QSerialPort, which reads its own lock file at this name.
+    QTest::newRow("a named pipe in a lock's place") << "LCK..pts_%1" << true;
+}
+
+void tst_OtherPrograms::deadOrFakeLock_opensOrWarnsWithoutHanging()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, namedPipe);
+    const ForeignLock lock(name.arg(QFileInfo(m_first->devicePath()).fileName()),
+                           namedPipe ? QByteArray() : asciiPid(endedProcessId()));
     startWindow();
-    QVERIFY(m_warnings->seen().isEmpty());
-    QVERIFY(m_parts->Coom1->PortOpen());
+    QCOMPARE(m_warnings->seen().size(), namedPipe ? 1 : 0);
+    QCOMPARE(m_parts->Coom1->PortOpen(), !namedPipe);
+}
+
+void tst_OtherPrograms::minicomHoldingTheDevice_warnsAndMinicomKeepsReceiving_data()
+{
+    QTest::addColumn<bool>("byId");
+    QTest::newRow("minicom -D /dev/pts/N") << false;
+    QTest::newRow("minicom -D /dev/serial/by-id/...") << true;
 }
 
 void tst_OtherPrograms::minicomHoldingTheDevice_warnsAndMinicomKeepsReceiving()
 {
+    QFETCH(bool, byId);
+    if (byId && ::geteuid() != 0)
+        QSKIP("naming adapters in /dev/serial/by-id takes root");
+    QString opened = m_first->devicePath();
+    if (byId) {
+        m_first->nameAsAdapter(AdapterName);
+        opened = m_first->adapterPath();
+    }
     const QString minicom = QStandardPaths::findExecutable(QStringLiteral("minicom"));
     const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
     if (minicom.isEmpty() || script.isEmpty())
@@ -214,14 +279,13 @@ void tst_OtherPrograms::minicomHoldingTheDevice_warnsAndMinicomKeepsReceiving()
     environment.insert(QStringLiteral("TERM"), QStringLiteral("xterm"));
     environment.insert(QStringLiteral("HOME"), m_config->path());
     terminal.setProcessEnvironment(environment);
-    terminal.start(
-        script,
-        {QStringLiteral("-qfec"),
-         minicom + QStringLiteral(" -D ") + m_first->devicePath() + QStringLiteral(" -b 19200"),
-         QStringLiteral("/dev/null")});
+    terminal.start(script,
+                   {QStringLiteral("-qfec"),
+                    minicom + QStringLiteral(" -D ") + opened + QStringLiteral(" -b 19200"),
+                    QStringLiteral("/dev/null")});
     QVERIFY(terminal.waitForStarted());
     const QString lockFile =
-        LockFolder + QStringLiteral("/LCK..pts_") + QFileInfo(m_first->devicePath()).fileName();
+        LockFolder + QStringLiteral("/LCK..") + opened.mid(5).replace('/', '_');
     QTRY_VERIFY_WITH_TIMEOUT(m_first->isHeldOpen() && QFile::exists(lockFile), 5000);
 
     startWindow();
@@ -236,41 +300,84 @@ void tst_OtherPrograms::minicomHoldingTheDevice_warnsAndMinicomKeepsReceiving()
     QFile::remove(lockFile); // minicom, killed, left it behind
 }
 
+QString tst_OtherPrograms::hintForPort2AsNobody()
+{
+    if (::geteuid() != 0)
+        return portHint(2, portStatus(2));
+    const passwd *nobody = ::getpwnam("nobody");
+    int result[2];
+    if (!nobody || ::pipe(result) != 0 || ::chmod(qPrintable(m_config->path()), 0755) != 0)
+        return QStringLiteral("(cannot become nobody)");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) == 0 && ::setgid(nobody->pw_gid) == 0 &&
+            ::setuid(nobody->pw_uid) == 0) {
+            const QByteArray hint = portHint(2, portStatus(2)).toUtf8();
+            [[maybe_unused]] const auto written = ::write(result[1], hint.data(), hint.size());
+        }
+        ::_exit(0);
+    }
+    ::close(result[1]);
+    QFile reading;
+    reading.open(result[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    const QString hint = QString::fromUtf8(reading.readAll());
+    ::waitpid(child, nullptr, 0);
+    return hint;
+}
+
 void tst_OtherPrograms::hint_namesTheDeviceAndWhatStandsInItsWay_data()
 {
+    QTest::addColumn<int>("port");
     QTest::addColumn<QString>("situation");
-    QTest::newRow("device found") << "found";
-    QTest::newRow("no such device") << "missing";
-    QTest::newRow("no permission") << "forbidden";
-    QTest::newRow("held by another program") << "in use";
+    QTest::newRow("device found") << 2 << "found";
+    QTest::newRow("the port this window holds") << 1 << "found";
+    QTest::newRow("no such device") << 2 << "missing";
+    QTest::newRow("an adapter not plugged in") << 2 << "unplugged";
+    QTest::newRow("not a device") << 2 << "plain file";
+    QTest::newRow("held by another program") << 2 << "in use";
+    QTest::newRow("no permission, the group would give it") << 2 << "group may";
+    QTest::newRow("no permission, the group would not") << 2 << "owner only";
 }
 
 void tst_OtherPrograms::hint_namesTheDeviceAndWhatStandsInItsWay()
 {
+    QFETCH(int, port);
     QFETCH(QString, situation);
-    const QString device = m_second->devicePath();
-    QString expected = QStringLiteral("C2: ") + device;
+    const QString device = (port == 1 ? m_first : m_second)->devicePath();
+    QString expected = QStringLiteral("C%1: %2").arg(port).arg(device);
     std::unique_ptr<ForeignLock> lock;
-    if (situation == "missing") {
+    const auto relink = [this](const QString &target) {
         QFile::remove(m_second->linkPath());
-        QVERIFY(QFile::link("/dev/ttyUSB99", m_second->linkPath()));
+        QVERIFY(QFile::link(target, m_second->linkPath()));
+    };
+    if (situation == "missing") {
+        relink("/dev/ttyUSB99");
         expected = QStringLiteral("C2: /dev/ttyUSB99 — no existe");
-    } else if (situation == "forbidden") {
-        if (::geteuid() == 0)
-            QSKIP("permission bits do not stop root");
-        QCOMPARE(::chmod(qPrintable(device), 0), 0);
-        expected += QStringLiteral(" — sin permiso (grupo %1)").arg(QFileInfo(device).group());
+    } else if (situation == "unplugged") {
+        relink("/dev/serial/by-id/" + AdapterName);
+        expected = "C2: /dev/serial/by-id/" + AdapterName + " — no conectado";
+    } else if (situation == "plain file") {
+        relink(m_config->settingsFile());
+        m_config->storePort("1");
+        expected = "C2: " + m_config->settingsFile() + " — no es un puerto serie";
     } else if (situation == "in use") {
-        lock = std::make_unique<ForeignLock>(
-            QStringLiteral("LCK..") + QFileInfo(device).fileName(),
-            QByteArray::number(m_otherProgram->processId()).rightJustified(10) + '\n');
+        lock = std::make_unique<ForeignLock>(QStringLiteral("LCK..") + QFileInfo(device).fileName(),
+                                             asciiPid(m_otherProgram->processId()));
         expected += QStringLiteral(" — en uso (PID %1, sleep)").arg(m_otherProgram->processId());
+    } else if (situation == "group may" || situation == "owner only") {
+        const bool groupMay = situation == "group may";
+        QCOMPARE(::chmod(qPrintable(device), groupMay ? 0660 : 0600), 0);
+        expected += groupMay
+            ? QStringLiteral(" — sin permiso (grupo %1)").arg(QFileInfo(device).group())
+            : QStringLiteral(" — sin permiso");
+        QCOMPARE(hintForPort2AsNobody(), expected);
+        return;
     }
     startWindow();
-    m_parts->ComboCom->setCurrentIndex(1);
+    m_parts->ComboCom->setCurrentIndex(port - 1);
     QCOMPARE(hintOnTheList(), expected);
-    m_parts->ComboCom->setCurrentIndex(0);
-    QCOMPARE(hintOnDropDownEntry(2), expected);
+    m_parts->ComboCom->setCurrentIndex(port % 8);
+    QCOMPARE(hintOnDropDownEntry(port), expected);
     QVERIFY(!m_second->isHeldOpen()); // finding out opened nothing
 }
 

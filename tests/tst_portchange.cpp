@@ -5,6 +5,7 @@
 #include "pseudoterminal.h"
 #include "windowdriver.h"
 
+#include "device_link/portdevice.h"
 #include "device_link/serialport.h"
 #include <main_window/Telvaronix>
 
@@ -19,6 +20,8 @@
 
 #include <map>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 class tst_PortChange : public QObject
 {
@@ -192,6 +195,7 @@ void tst_PortChange::unwritableSettings_warnAndKeepTheEarlierValue_data()
     QTest::addColumn<QString>("blocker");
     QTest::newRow("a folder where the file must be") << "file";
     QTest::newRow("the lock cannot be taken") << "lock";
+    QTest::newRow("a named pipe where the lock must be") << "pipe";
 }
 
 void tst_PortChange::unwritableSettings_warnAndKeepTheEarlierValue()
@@ -206,6 +210,8 @@ void tst_PortChange::unwritableSettings_warnAndKeepTheEarlierValue()
     const QByteArray before = m_config->settingsFileContent();
     if (blocker == "lock")
         QVERIFY(QDir().mkpath(m_config->settingsFile() + ".lock/x"));
+    if (blocker == "pipe")
+        QCOMPARE(::mkfifo(qPrintable(m_config->settingsFile() + ".lock"), 0600), 0);
     startWindow();
 
     chooseInList(2);
@@ -313,9 +319,22 @@ void tst_PortChange::portChangeDuringAWait_pollsTheReopenedPort()
     linkDevice(1);
     PseudoTerminal &fifth = linkDevice(5);
     startWindow();
+    // An adapter plugged in now gets its number when the list is used, but not within a wait.
+    PseudoTerminal adapter;
+    const bool asRoot = ::geteuid() == 0;
+    if (asRoot)
+        adapter.nameAsAdapter("usb-Telvaronix_C");
+    const auto adapterNumbered = [&] {
+        const auto links = QDir(portLinkFolder()).entryInfoList(QDir::System);
+        return std::any_of(links.begin(), links.end(), [&](const QFileInfo &link) {
+            return link.symLinkTarget() == adapter.adapterPath();
+        });
+    };
+    bool numberedInTheWait = false;
 
-    QTimer::singleShot(20, this, [this] {
+    QTimer::singleShot(20, this, [&] {
         chooseInList(5);
+        numberedInTheWait = adapterNumbered();
         QTest::keyClick(m_parts->ComboCom, Qt::Key_Tab);
     });
     QTimer::singleShot(60, this, [&] { fifth.write("from the fifth port!"); });
@@ -325,6 +344,9 @@ void tst_PortChange::portChangeDuringAWait_pollsTheReopenedPort()
     QCOMPARE(m_parts->Coom1->CommPort(), 5);
     QCOMPARE(m_parts->Lbl1->text(), "from the fifth port!");
     QVERIFY(m_warnings->seen().isEmpty());
+    QVERIFY(!numberedInTheWait);
+    m_parts->ComboCom->setFocus(Qt::TabFocusReason);
+    QCOMPARE(adapterNumbered(), asRoot);
 }
 
 QTEST_MAIN(tst_PortChange)

@@ -11,10 +11,12 @@
 #include <QFile>
 #include <QLabel>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include <ctime>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 const QByteArray Reply = "OK DE NUEVO EN LINEA";
@@ -35,6 +37,8 @@ private slots:
     void unpluggedWhileIdle_isReopenedOnceBack_data();
     void unpluggedWhileIdle_isReopenedOnceBack();
     void unpluggedDuringAWait_theWaitShowsAReplyFromTheDeviceBack();
+    void lostDevice_isReopenedOnlyWhenItIsTheOneLost_data();
+    void lostDevice_isReopenedOnlyWhenItIsTheOneLost();
     void portThatFailedAtStart_staysClosedWhenItsDeviceAppears();
     void portChangedAfterAnUnplug_theOldPortIsNoLongerWatched();
 
@@ -90,6 +94,9 @@ void tst_Replug::unpluggedWhileIdle_isReopenedOnceBack()
 
     const PseudoTerminal &back = plugIn(1);
     QTRY_VERIFY_WITH_TIMEOUT(back.isHeldOpen(), ComesBackWithinMs);
+    // Back, the watch ends rather than try the open port every second.
+    for (const QTimer *timer : w->parts->Coom1->findChildren<QTimer *>())
+        QVERIFY(!timer->isActive());
     w->press(2);
     QCOMPARE(w->parts->Lbl1->text(), QString::fromLatin1(Reply));
     QCOMPARE(w->parts->ComboCom->currentText(), "C1");
@@ -124,6 +131,61 @@ void tst_Replug::unpluggedDuringAWait_theWaitShowsAReplyFromTheDeviceBack()
     QVERIFY(pressing.elapsed() < ComesBackWithinMs);
 }
 
+void tst_Replug::lostDevice_isReopenedOnlyWhenItIsTheOneLost_data()
+{
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<bool>("reopened");
+    QTest::newRow("the port closed on purpose") << "close" << false;
+    QTest::newRow("the port renumbered") << "renumber" << false;
+    QTest::newRow("the same adapter back at another node") << "same adapter" << true;
+    QTest::newRow("another adapter given the lost one's node") << "other adapter" << false;
+}
+
+void tst_Replug::lostDevice_isReopenedOnlyWhenItIsTheOneLost()
+{
+    QFETCH(QString, meanwhile);
+    QFETCH(bool, reopened);
+    const bool adapters = meanwhile.endsWith("adapter");
+    if (adapters && ::geteuid() != 0)
+        QSKIP("naming adapters in /dev/serial/by-id takes root");
+    // The port's link leads through a name that stands for the kernel's node (/dev/ttyUSB0),
+    // which the system gives whichever adapter comes next.
+    const QString node = w->config.path() + "/ttyUSB0";
+    const auto pointNodeAt = [&](const PseudoTerminal &device) {
+        QFile::remove(node);
+        QVERIFY(QFile::link(device.devicePath(), node));
+    };
+    if (adapters) {
+        pointNodeAt(w->device);
+        QFile::remove(w->device.linkPath());
+        QVERIFY(QFile::link(node, w->device.linkPath()));
+        w->device.nameAsAdapter("usb-Telvaronix_A");
+    }
+    QVERIFY(w->start());
+    w->device.hangUp();
+    QTRY_VERIFY(!w->parts->Coom1->PortOpen());
+    if (meanwhile == "close")
+        w->parts->Coom1->setPortOpen(false);
+    if (meanwhile == "renumber")
+        w->parts->Coom1->setCommPort(2);
+
+    m_replugged = std::make_unique<PseudoTerminal>();
+    if (adapters) {
+        QFile::remove(w->device.adapterPath()); // as udev does on unplugging
+        m_replugged->nameAsAdapter(meanwhile == "same adapter" ? "usb-Telvaronix_A"
+                                                               : "usb-Telvaronix_B");
+        pointNodeAt(*m_replugged);
+    } else {
+        m_replugged->linkAsPort(w->config.path(), 1);
+    }
+    if (reopened) {
+        QTRY_VERIFY_WITH_TIMEOUT(m_replugged->isHeldOpen(), ComesBackWithinMs);
+    } else {
+        QTest::qWait(ComesBackWithinMs + 500);
+        QVERIFY(!m_replugged->isHeldOpen());
+    }
+}
+
 void tst_Replug::portThatFailedAtStart_staysClosedWhenItsDeviceAppears()
 {
     w->config.storePort("2");
@@ -147,10 +209,13 @@ void tst_Replug::portChangedAfterAnUnplug_theOldPortIsNoLongerWatched()
     QVERIFY(QTest::qWaitForWindowActive(w->window.get()));
     w->parts->ComboCom->setFocus(Qt::MouseFocusReason);
     w->parts->ComboCom->setCurrentIndex(2); // C3, where there is no device
+    // The device comes back just as the focus leaves the list, with the watch's next look due
+    // while the port change runs.
+    const PseudoTerminal &back = plugIn(1);
+    QThread::msleep(1100);
     QTest::keyClick(w->parts->ComboCom, Qt::Key_Tab);
     QCOMPARE(warnings.seen().size(), 1);
 
-    const PseudoTerminal &back = plugIn(1);
     QTest::qWait(ComesBackWithinMs + 500);
     QVERIFY(!back.isHeldOpen());
 }

@@ -7,6 +7,7 @@
 #include "pseudoterminal.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -154,35 +155,60 @@ void tst_SerialPort::opening_failsForMissingDevicesAndStaysClosed()
 
 void tst_SerialPort::opening_failsWhileAnotherHoldsThePort_data()
 {
-    QTest::addColumn<bool>("heldByQtProgram");
-    QTest::newRow("another serial port component") << true;
-    QTest::newRow("an exclusive flock, as picocom takes") << false;
+    QTest::addColumn<QString>("holder");
+    QTest::newRow("another serial port component") << "component";
+    QTest::newRow("an exclusive flock in this process") << "flock here";
+    QTest::newRow("another program's flock, as picocom takes") << "flock";
+    QTest::newRow("another program's lockf") << "lockf";
+    QTest::newRow("another program's open file description lock") << "ofd";
 }
 
 void tst_SerialPort::opening_failsWhileAnotherHoldsThePort()
 {
-    QFETCH(bool, heldByQtProgram);
+    QFETCH(QString, holder);
     SerialPort first;
     int lockedFd = -1;
-    if (heldByQtProgram) {
+    // Another program that opens the device and locks it, and says so once it has.
+    QProcess locker;
+    if (holder == "component") {
         openOnLink(first);
-    } else {
+    } else if (holder == "flock here") {
         lockedFd = ::open(qPrintable(m_device->devicePath()), O_RDWR | O_NOCTTY);
         QVERIFY(lockedFd >= 0);
         QCOMPARE(::flock(lockedFd, LOCK_EX | LOCK_NB), 0);
+    } else {
+        locker.start(QStringLiteral("python3"),
+                     {"-c", R"(
+import fcntl, os, struct, sys, time
+fd = os.open(sys.argv[1], os.O_RDWR | os.O_NOCTTY)
+if sys.argv[2] == "flock": fcntl.flock(fd, fcntl.LOCK_EX)
+elif sys.argv[2] == "lockf": fcntl.lockf(fd, fcntl.LOCK_EX)
+else: fcntl.fcntl(fd, fcntl.F_OFD_SETLK, struct.pack("hhqqi4x", fcntl.F_WRLCK, 0, 0, 0, 0))
+print("locked", flush=True)
+time.sleep(60)
+)",
+                      m_device->devicePath(), holder});
+        QVERIFY(locker.waitForReadyRead(5000));
+        // The kernel names no owner for an open file description's lock.
+        const PortStatus status = portStatus(1);
+        QCOMPARE(status.state, PortStatus::State::InUse);
+        QCOMPARE(status.holder->pid, holder == "ofd" ? 0 : locker.processId());
     }
 
     SerialPort second;
     QVERIFY_THROWS_EXCEPTION(SerialPort::Error, second.setPortOpen(true));
     QVERIFY(!second.PortOpen());
 
-    if (heldByQtProgram) {
+    if (holder == "component") {
         // The first keeps working.
         first.setOutput("cmd01 ");
         QCOMPARE(receivedByDevice(6), "cmd01 ");
         first.setPortOpen(false);
-    } else {
+    } else if (lockedFd >= 0) {
         ::close(lockedFd);
+    } else {
+        locker.kill();
+        locker.waitForFinished();
     }
     second.setPortOpen(true);
     QVERIFY(second.PortOpen());

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -16,14 +17,18 @@ constexpr int HandledSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 void onSignal(int)
 {
+    // The code the signal interrupted may be about to look at errno. The socket does not
+    // block: when it is full, a wake-up is on its way anyway.
+    const int interruptedErrno = errno;
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(signalSockets[1], &byte, 1);
+    errno = interruptedErrno;
 }
 } // namespace
 
 CloseOnSignals::CloseOnSignals(QObject *parent) : QObject(parent)
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalSockets) != 0)
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalSockets) != 0)
         return; // the signals then keep their default action
     m_notifier = new QSocketNotifier(signalSockets[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &CloseOnSignals::closeEverything);

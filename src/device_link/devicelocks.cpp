@@ -3,6 +3,8 @@
 
 #include "devicelocks.h"
 
+#include "devicenames.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -19,6 +21,7 @@ namespace {
 // A lock file or /proc/locks is never this large; reading stops there.
 constexpr qint64 MaxLockFileSize = 128;
 constexpr qint64 MaxProcLocksSize = 1024 * 1024;
+const QList<QByteArray> LockKinds = {"FLOCK", "POSIX", "OFDLCK"};
 
 bool isAliveAndNotUs(qint64 pid)
 {
@@ -43,18 +46,24 @@ std::optional<DeviceHolder> holder(qint64 pid)
     return DeviceHolder {pid, programName(pid)};
 }
 
-// The lock file names in use for a device: the UUCP name, its last path component
-// (LCK..ttyUSB0, LCK..3 for /dev/pts/3), and QSerialPort's and minicom's, the path below
-// /dev with slashes as underscores (LCK..pts_3).
-QStringList lockFileNames(const QString &devicePath)
+// The lock file names another program gives a device it opened under one of `paths`: the
+// UUCP name, the path's last component (LCK..ttyUSB0, LCK..3 for /dev/pts/3), and QSerialPort's
+// and minicom's, the path below /dev with slashes as underscores (LCK..pts_3,
+// LCK..serial_by-id_usb-FTDI_...). Such names cannot be read back into paths, as udev's names
+// have underscores of their own; the device's own names are turned into lock names instead.
+QStringList lockFileNames(const QStringList &paths)
 {
-    QString belowDev = devicePath;
-    if (belowDev.startsWith(QStringLiteral("/dev/")))
-        belowDev.remove(0, 5);
-    belowDev.replace(u'/', u'_');
-    QStringList names {QStringLiteral("LCK..") + QFileInfo(devicePath).fileName()};
-    if (!names.contains(QStringLiteral("LCK..") + belowDev))
-        names.append(QStringLiteral("LCK..") + belowDev);
+    QStringList names;
+    for (const QString &path : paths) {
+        QString belowDev = path;
+        if (belowDev.startsWith(QStringLiteral("/dev/")))
+            belowDev.remove(0, 5);
+        belowDev.replace(u'/', u'_');
+        for (const QString &name : {QFileInfo(path).fileName(), belowDev}) {
+            if (!names.contains(QStringLiteral("LCK..") + name))
+                names.append(QStringLiteral("LCK..") + name);
+        }
+    }
     return names;
 }
 
@@ -72,10 +81,19 @@ QStringList lockFolders()
 
 std::optional<DeviceHolder> holderByLockFile(const QString &devicePath)
 {
+    const QStringList names = lockFileNames(deviceAliases(devicePath));
     for (const QString &folder : lockFolders()) {
-        for (const QString &name : lockFileNames(devicePath)) {
+        for (const QString &name : names) {
             QFile lock(folder + u'/' + name);
-            if (!QFileInfo(lock.fileName()).isFile() || !lock.open(QIODevice::ReadOnly))
+            const QFileInfo info(lock.fileName());
+            if (!info.exists())
+                continue;
+            // The folder is open to every user. Something other than a file in a lock's place
+            // (a named pipe) is never opened, and keeps the device closed: QSerialPort would
+            // read it to tell whether its own lock is stale, and wait on a pipe for good.
+            if (!info.isFile())
+                return DeviceHolder {};
+            if (!lock.open(QIODevice::ReadOnly))
                 continue;
             if (auto found = holder(pidInLockFile(lock.read(MaxLockFileSize))))
                 return found;
@@ -84,10 +102,12 @@ std::optional<DeviceHolder> holderByLockFile(const QString &devicePath)
     return std::nullopt;
 }
 
-// /proc/locks lines: "1: FLOCK  ADVISORY  WRITE 1234 00:18:6 0 EOF", the device given as
-// the file system's major and minor number in hex and the file's inode. Waiting requests
-// ("1: -> FLOCK ...") hold nothing.
-std::optional<DeviceHolder> holderByFlock(const QString &devicePath)
+// /proc/locks lines: "1: FLOCK  ADVISORY  WRITE 1234 00:18:6 0 EOF", the file given as its
+// file system's major and minor number in hex and its inode, then the locked range. Exclusive
+// flocks (picocom, GTKTerm) and whole-file write locks taken with lockf or fcntl (POSIX, and
+// OFDLCK, whose owner shows as -1) mark a device as held. Waiting requests ("1: -> FLOCK ...")
+// hold nothing.
+std::optional<DeviceHolder> holderByLock(const QString &devicePath)
 {
     struct stat device
     {
@@ -104,12 +124,18 @@ std::optional<DeviceHolder> holderByFlock(const QString &devicePath)
     const QList<QByteArray> lines = locks.read(MaxProcLocksSize).split('\n');
     for (const QByteArray &line : lines) {
         const QList<QByteArray> fields = line.simplified().split(' ');
-        if (fields.size() < 6 || fields.at(1) != "FLOCK" || fields.at(3) != "WRITE")
+        if (fields.size() < 8 || !LockKinds.contains(fields.at(1)) || fields.at(3) != "WRITE" ||
+            fields.at(6) != "0" || fields.at(7) != "EOF")
             continue;
         if (QString::fromLatin1(fields.at(5)).compare(wanted, Qt::CaseInsensitive) != 0)
             continue;
-        if (auto found = holder(fields.at(4).toLongLong()))
-            return found;
+        // The kernel lists only locks that are held. Ours aside, a holder whose process id is
+        // not shown (an open file description's lock, another pid namespace) or has ended
+        // (a lock passed on to a child) still holds it.
+        const qint64 pid = fields.at(4).toLongLong();
+        if (pid == ::getpid())
+            continue;
+        return holder(pid).value_or(DeviceHolder {});
     }
     return std::nullopt;
 }
@@ -135,5 +161,5 @@ std::optional<DeviceHolder> holderOfDevice(const QString &devicePath)
 {
     if (auto found = holderByLockFile(devicePath))
         return found;
-    return holderByFlock(devicePath);
+    return holderByLock(devicePath);
 }

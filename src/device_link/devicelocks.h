@@ -9,20 +9,22 @@
 
 // Whether another program holds a serial device, found out without opening it.
 //
-// Serial programs mark a device they use in one of two ways: a UUCP lock file
-// LCK..<name> in /var/lock or /run/lock holding the owner's process id (minicom, cu, lockdev,
-// and QSerialPort in its own format), or an exclusive flock on the device (picocom, GTKTerm,
-// this program), which the kernel lists in /proc/locks. A mark counts only while the process
-// it names is alive, and never when that process is this one.
+// Serial programs mark a device they use in one of two ways: a UUCP lock file LCK..<name> in
+// /var/lock or /run/lock holding the owner's process id (minicom, cu, lockdev, and QSerialPort
+// in its own format), named after whichever of the device's names the owner opened; or a lock
+// on the device itself, which the kernel lists in /proc/locks: an exclusive flock (picocom,
+// GTKTerm, this program) or a whole-file write lock (lockf, fcntl). A lock file counts only
+// while the process it names is alive; neither kind counts when it is this process's own.
 
 struct DeviceHolder
 {
+    // 0 when the system does not say which process holds the lock.
     qint64 pid = 0;
     // The holder's program name as the system knows it (such as "minicom"); may be empty.
     QString program;
 };
 
-// The live process, other than this one, that holds the device at `devicePath` (a real
+// The process, other than this one, that holds the device at `devicePath` (a real
 // path, links resolved), or nothing when none does. Reads lock files and /proc/locks only.
 std::optional<DeviceHolder> holderOfDevice(const QString &devicePath);
 

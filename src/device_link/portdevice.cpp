@@ -37,6 +37,11 @@ QString devicePathForPort(int port)
         const QString target = QFileInfo(link).canonicalFilePath();
         return target.isEmpty() ? link : target;
     }
+    return systemPortPath(port);
+}
+
+QString systemPortPath(int port)
+{
 #ifdef Q_OS_WIN
     return QStringLiteral("COM") + QString::number(port);
 #else
@@ -44,40 +49,46 @@ QString devicePathForPort(int port)
 #endif
 }
 
-#ifdef Q_OS_UNIX
-namespace {
-// The kernel makes /dev/ttyS0 to ttyS3 whether or not a UART stands behind them; sysfs
-// tells which have none (type 0, "unknown"), and only opening them would tell otherwise.
-bool isPlaceholderUart(const QString &devicePath)
+bool deviceExists(const QString &devicePath)
 {
+    if (!QFileInfo::exists(devicePath))
+        return false;
+    // sysfs tells which of the kernel's ttyS nodes have no UART (type 0, "unknown"); only
+    // opening them would tell otherwise.
     const QString name = QFileInfo(devicePath).fileName();
     if (!name.startsWith(QStringLiteral("ttyS")))
-        return false;
+        return true;
     QFile type(QStringLiteral("/sys/class/tty/%1/type").arg(name));
-    return type.open(QIODevice::ReadOnly) && type.read(16).trimmed() == "0";
+    return !(type.open(QIODevice::ReadOnly) && type.read(16).trimmed() == "0");
 }
-} // namespace
-#endif
 
 PortStatus portStatus(int port)
 {
     PortStatus status;
     status.devicePath = devicePathForPort(port);
     // A link to nothing names the device it was made for.
-    if (const QFileInfo link(portLinkPath(port)); link.isSymLink() && !link.exists())
+    if (const QFileInfo link(portLinkPath(port)); link.isSymLink() && !link.exists()) {
         status.devicePath = link.symLinkTarget();
+        status.state = status.devicePath.startsWith(QStringLiteral("/dev/serial/"))
+            ? PortStatus::State::Unplugged
+            : PortStatus::State::Missing;
+        return status;
+    }
 #ifdef Q_OS_UNIX
     const QByteArray path = QFile::encodeName(status.devicePath);
     struct stat device
     {
     };
-    if (::stat(path.constData(), &device) != 0 || isPlaceholderUart(status.devicePath)) {
-        status.state = PortStatus::State::Missing;
-    } else if (!S_ISCHR(device.st_mode)) {
+    if (::stat(path.constData(), &device) != 0 || !deviceExists(status.devicePath))
+        return status; // Missing
+    status.adapter = describeAdapter(status.devicePath);
+    if (!S_ISCHR(device.st_mode)) {
         status.state = PortStatus::State::NotADevice;
     } else if (::access(path.constData(), R_OK | W_OK) != 0) {
         status.state = PortStatus::State::NoPermission;
-        if (const group *owner = ::getgrgid(device.st_gid))
+        // Naming the group helps only when its members may read and write the device.
+        const group *owner = ::getgrgid(device.st_gid);
+        if (owner && (device.st_mode & S_IRGRP) && (device.st_mode & S_IWGRP))
             status.group = QString::fromLocal8Bit(owner->gr_name);
     } else if ((status.holder = holderOfDevice(status.devicePath))) {
         status.state = PortStatus::State::InUse;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "devicelocks.h"
+#include "devicenames.h"
 
 #include <QString>
 
@@ -23,6 +24,13 @@ QString portLinkFolder();
 QString portLinkPath(int port);
 bool hasPortLink(int port);
 
+// The system's own serial port n: /dev/ttyS<n-1> on Linux, COM<n> on Windows.
+QString systemPortPath(int port);
+
+// Whether a device stands at `devicePath`. The kernel makes /dev/ttyS0 to ttyS3 whether or not
+// a UART is behind them; those without one count as missing.
+bool deviceExists(const QString &devicePath);
+
 // The device path to open for port `port`, links resolved to the real device so that lock
 // files name the device itself. A link that points nowhere gives its own path, which then
 // fails to open.
@@ -35,6 +43,8 @@ struct PortStatus
     enum class State {
         Usable, // as far as can be told without opening it
         Missing,
+        // The port's link names an adapter in /dev/serial that is not plugged in.
+        Unplugged,
         NotADevice,
         NoPermission,
         InUse,
@@ -42,10 +52,12 @@ struct PortStatus
 
     QString devicePath;
     State state = State::Missing;
-    // NoPermission: the group that the device belongs to, which gives access to it.
+    // NoPermission: the device's group, when membership would give access to it.
     QString group;
     // InUse: the process that holds it.
     std::optional<DeviceHolder> holder;
+    // What the device reports of itself when it is a USB adapter.
+    std::optional<AdapterDescription> adapter;
 };
 
 PortStatus portStatus(int port);

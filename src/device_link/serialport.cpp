@@ -3,6 +3,7 @@
 
 #include "serialport.h"
 
+#include "devicenames.h"
 #include "portdevice.h"
 
 #include <QFileInfo>
@@ -18,6 +19,16 @@
 namespace {
 // How often a lost device is looked for: one stat() a second while it is away.
 constexpr int ReconnectIntervalMs = 1000;
+
+// What tells one adapter from another that the system may give the same node later: its USB
+// serial number where it has one, or else udev's name for it. Empty for other devices.
+QString deviceIdentity(const QString &devicePath)
+{
+    if (const auto adapter = describeAdapter(devicePath);
+        adapter && !adapter->serialNumber.isEmpty())
+        return QStringLiteral("serial:") + adapter->serialNumber;
+    return byIdPath(devicePath);
+}
 } // namespace
 
 SerialPort::SerialPort(QObject *parent)
@@ -99,6 +110,7 @@ void SerialPort::openDevice()
     m_port->clear(QSerialPort::Input);
     m_received.clear();
     m_openedDevice = devicePath;
+    m_openedIdentity = deviceIdentity(devicePath);
 }
 
 void SerialPort::setOutput(const QString &text)
@@ -167,10 +179,12 @@ void SerialPort::reconnectIfDeviceIsBack()
 {
     // Only a look at the file system until the device is there again: opening asserts DTR.
     // The device back is the one that was lost, or whatever the port's link now points to;
-    // never the system's port that a removed link falls back to.
+    // never the system's port that a removed link falls back to, nor an adapter other than the
+    // lost one that the system has given its node or name.
     const QString devicePath = devicePathForPort(m_commPort);
     if (!QFileInfo::exists(devicePath) ||
-        (devicePath != m_openedDevice && !hasPortLink(m_commPort)))
+        (devicePath != m_openedDevice && !hasPortLink(m_commPort)) ||
+        (!m_openedIdentity.isEmpty() && deviceIdentity(devicePath) != m_openedIdentity))
         return;
     try {
         openDevice();

@@ -22,8 +22,10 @@ class QTimer;
 //
 // When the open port's device goes away (a USB adapter pulled, the far end of a pseudo-terminal
 // closed), the port closes; from then on it looks once a second whether the same port's device
-// is back, and opens it again by itself. Closing, opening or renumbering the port on purpose
-// ends that watch. A closed port holds no received characters.
+// is back, and opens it again by itself. An adapter must be the one that was lost (known by its
+// USB serial number or udev's name for it), not another one given the same node. Closing,
+// opening or renumbering the port on purpose ends that watch. A closed port holds no received
+// characters.
 //
 // An operation that cannot be carried out changes nothing and throws SerialPort::Error.
 class SerialPort : public QObject
@@ -88,8 +90,10 @@ private:
     QSerialPort *const m_port;
     // Runs while a lost device is being waited for.
     QTimer *const m_reconnect;
-    // The device of the last opening, which a lost port waits for.
+    // The device of the last opening, which a lost port waits for, and what tells it from other
+    // adapters (empty when nothing does).
     QString m_openedDevice;
+    QString m_openedIdentity;
     QByteArray m_received;
     int m_commPort = 1;
     int m_inputLen = 0;

@@ -7,6 +7,8 @@
 #include "device_link/serialport.h"
 #include "doevents.h"
 
+#include <QScopeGuard>
+
 void Telvaronix::Cmd1_Click()
 {
     sendCommandFromClick(QStringLiteral("cmd01 "));
@@ -50,6 +52,8 @@ void Telvaronix::SendCommand(const QString &text)
 
 void Telvaronix::WaitForReply()
 {
+    ++waitsRunning;
+    const auto waitEnded = qScopeGuard([this] { --waitsRunning; });
     Ticks = 0;
     Coom1->setInputLen(ReplyLength);
     // Each pass sleeps until the next event (bytes on the line, a tick, input) and then runs

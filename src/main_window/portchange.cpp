@@ -25,10 +25,9 @@ void Telvaronix::ComboCom_LostFocus()
         QGuiApplication::mouseButtons() == Qt::NoButton ? QEventLoop::AllEvents
                                                         : QEventLoop::ExcludeUserInputEvents;
     ErrorCollector errors;
-    errors.run([&] {
-        if (Coom1->PortOpen())
-            Coom1->setPortOpen(false);
-    });
+    // Closing a closed port changes nothing but ends the watch for a lost device, which would
+    // otherwise reopen the old port in the DoEvents below.
+    errors.run([&] { Coom1->setPortOpen(false); });
     DoEvents(doEventsFlags);
     const int port = ComboCom->currentIndex() + 1;
     errors.run([&] { Coom1->setCommPort(port); });
@@ -59,6 +58,10 @@ bool Telvaronix::isFocusLossOfPortList(const QEvent *event) const
 
 bool Telvaronix::eventFilter(QObject *watched, QEvent *event)
 {
+    // An adapter plugged in while the program runs has its number before the user chooses.
+    if ((event->type() == QEvent::FocusIn && watched == ComboCom) ||
+        (event->type() == QEvent::Show && watched == ComboCom->view()->window()))
+        numberNewAdapters();
     if (event->type() == QEvent::ToolTip && watched == ComboCom)
         updatePortHint(ComboCom->currentIndex());
     if (event->type() == QEvent::ToolTip && watched == ComboCom->view()->viewport()) {

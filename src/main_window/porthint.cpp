@@ -13,12 +13,16 @@ QString reason(const PortStatus &status)
         return {};
     case PortStatus::State::Missing:
         return QStringLiteral("no existe");
+    case PortStatus::State::Unplugged:
+        return QStringLiteral("no conectado");
     case PortStatus::State::NotADevice:
         return QStringLiteral("no es un puerto serie");
     case PortStatus::State::NoPermission:
         return status.group.isEmpty() ? QStringLiteral("sin permiso")
                                       : QStringLiteral("sin permiso (grupo %1)").arg(status.group);
     case PortStatus::State::InUse: {
+        if (status.holder->pid == 0)
+            return QStringLiteral("en uso");
         QString holder = QStringLiteral("PID %1").arg(status.holder->pid);
         if (!status.holder->program.isEmpty())
             holder += QStringLiteral(", ") + status.holder->program;
@@ -27,11 +31,23 @@ QString reason(const PortStatus &status)
     }
     return {};
 }
+
+// What an adapter says it is, such as "FT232R USB UART, FTDI".
+QString adapterName(const PortStatus &status)
+{
+    if (!status.adapter)
+        return {};
+    QStringList parts {status.adapter->product, status.adapter->maker};
+    parts.removeAll(QString());
+    return parts.join(QStringLiteral(", "));
+}
 } // namespace
 
 QString portHint(int port, const PortStatus &status)
 {
     QString hint = QStringLiteral("C%1: %2").arg(port).arg(status.devicePath);
+    if (const QString adapter = adapterName(status); !adapter.isEmpty())
+        hint += QStringLiteral(" (%1)").arg(adapter);
     const QString why = reason(status);
     if (!why.isEmpty())
         hint += QStringLiteral(" — ") + why;

@@ -4,6 +4,7 @@
 #include "telvaronix.h"
 
 #include "captionfit.h"
+#include "device_link/adapternumbering.h"
 #include "device_link/portdevice.h"
 #include "device_link/serialport.h"
 #include "errorcollector.h"
@@ -47,6 +48,7 @@ Telvaronix::Telvaronix(QWidget *parent)
     connect(Timer1, &QTimer::timeout, this, &Telvaronix::Timer1_Timer);
     ComboCom->installEventFilter(this);
     ComboCom->view()->viewport()->installEventFilter(this);
+    ComboCom->view()->window()->installEventFilter(this); // the drop-down
 
     // The timer ticks from here to the window's end and is never stopped: the waits count
     // its ticks but do not own it.
@@ -54,6 +56,8 @@ Telvaronix::Telvaronix(QWidget *parent)
     Timer1->start(TickIntervalMs);
 
     Cmd4->setFocus();
+    // An adapter plugged in for the first time can then be the stored port.
+    numberNewAdapters();
     Form_Load();
 }
 
@@ -123,6 +127,14 @@ void Telvaronix::updatePortHint(int entry)
     ComboCom->setItemData(entry, hint, Qt::ToolTipRole);
     if (entry == ComboCom->currentIndex())
         ComboCom->setToolTip(hint);
+}
+
+void Telvaronix::numberNewAdapters()
+{
+    // Making links is no business of a wait, whose passes stay as cheap as they are; the
+    // adapter gets its number the next time the list is used.
+    if (waitsRunning == 0)
+        ::numberNewAdapters(PortSetting::PortCount);
 }
 
 void Telvaronix::showWarning()

@@ -20,7 +20,9 @@ class SerialPort;
 //    Coom1 until the reply is complete or the fourth tick has come, processing events between
 //    looks so that ticks, clicks and port changes run nested inside the wait;
 //  - ComboCom_LostFocus reopens the port chosen in the list and stores the choice;
-//  - the list's hints, refreshed whenever one is about to show, name each port's device.
+//  - the list's hints, refreshed whenever one is about to show, name each port's device;
+//  - serial adapters plugged in get port numbers at start and whenever the list is about to
+//    be used (see device_link/adapternumbering.h).
 // Handlers that meet failures along the way (Form_Load, ComboCom_LostFocus) carry on and show
 // one warning at the end; a failure inside a command exchange just ends that command.
 class Telvaronix : public QWidget, private Ui::TelvaronixForm
@@ -63,6 +65,8 @@ private:
     // Tells, on the list and on each entry of its drop-down, which device the entry's port
     // opens and what stands in its way.
     void updatePortHint(int entry);
+    // Gives adapters plugged in since the last look their port numbers, unless a wait runs.
+    void numberNewAdapters();
     void showWarning();
 
     QTimer *const Timer1;
@@ -70,4 +74,6 @@ private:
     qint64 Ticks = 0;
     // Set once the window is closed: waits still running end at their next look.
     bool closed = false;
+    // How many waits are running, nested inside one another.
+    int waitsRunning = 0;
 };

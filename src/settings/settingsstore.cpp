@@ -87,9 +87,14 @@ void SaveSetting(const QString &application, const QString &section, const QStri
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         throw Error("the settings folder cannot be made: " + path.toStdString());
     // QSettings waits without end for its lock file; a lock that cannot be had in a second
-    // (something other than a lock file in its place, a stuck holder) is a failure instead.
+    // (a stuck holder) is a failure instead. Something other than a file in the lock's place
+    // fails at once without being opened: QLockFile reads what it finds there to tell whether
+    // it is stale, and would wait for good on a named pipe.
     {
-        QLockFile lock(path + QStringLiteral(".lock"));
+        const QString lockPath = path + QStringLiteral(".lock");
+        if (const QFileInfo lockInfo(lockPath); lockInfo.exists() && !lockInfo.isFile())
+            throw Error("something other than a lock file stands at " + lockPath.toStdString());
+        QLockFile lock(lockPath);
         if (!lock.tryLock(1000))
             throw Error("the settings file is locked: " + path.toStdString());
     }

@@ -185,18 +185,23 @@ class Desktop:
 
 
 class Device:
-    """The simulated device, linked as a port in a configuration folder."""
+    """The simulated device, linked as a port in a configuration folder, or given a name in
+    /dev/serial/by-id as udev names an adapter (`adapter`) for the program to number."""
 
-    def __init__(self, config_dir, port, *options):
-        self.log = Path(config_dir) / f"device-{port}.log"
+    def __init__(self, config_dir, port, *options, adapter=None):
+        self.log = Path(config_dir) / f"device-{adapter or port}.log"
         self.log.unlink(missing_ok=True)  # left by an earlier device on this port
+        where = ["--by-id", adapter] if adapter else ["--port", str(port)]
         self.process = subprocess.Popen(
-            [SIMDEVICE, "--config-dir", str(config_dir), "--port", str(port),
-             "--log", str(self.log), *options],
+            [SIMDEVICE, "--config-dir", str(config_dir), *where, "--log", str(self.log),
+             *options],
             stdout=subprocess.PIPE, text=True)
         ready = self.process.stdout.readline()
-        assert ready.startswith(f"com{port} -> "), ready
-        self.path = ready.split(" -> ", 1)[1].strip()
+        assert " -> " in ready, ready
+        self.name, self.path = ready.strip().split(" -> ", 1)
+
+    def was_opened(self):
+        return self.log.exists() and " opened: " in self.log.read_text()
 
     def is_free(self):
         """Whether another program could take the device now: nobody keeps it in exclusive

@@ -3,6 +3,7 @@
 
 """Whole-program tests: the built telvaronix in a real X window, driven as a person would."""
 
+import os
 import shutil
 import signal
 import tempfile
@@ -44,9 +45,13 @@ class ProgramTest(unittest.TestCase):
             device.stop()
         shutil.rmtree(self.config, ignore_errors=True)
 
-    def device(self, port, *options):
-        self.devices.append(Device(self.config, port, *options))
+    def device(self, port, *options, adapter=None):
+        self.devices.append(Device(self.config, port, *options, adapter=adapter))
         return self.devices[-1]
+
+    def store(self, port):
+        (self.config / "Telvaronix").mkdir(exist_ok=True)
+        (self.config / "Telvaronix" / "Telvaronix.conf").write_text(f"[ajustes]\npuerto={port}\n")
 
     def start(self, **env):
         self.programs.append(Program(self.desktop, self.config, **env))
@@ -87,8 +92,7 @@ class ProgramTest(unittest.TestCase):
         self.assertIsNone(program.process.poll())
 
     def test_port_that_cannot_open_warns_before_the_window(self):
-        (self.config / "Telvaronix").mkdir()
-        (self.config / "Telvaronix" / "Telvaronix.conf").write_text("[ajustes]\npuerto=5\n")
+        self.store(5)
         self.programs.append(Program(self.desktop, self.config))
         warning = self.desktop.warning_window()
         self.assertEqual([], [w for w in self.desktop.windows() if (w[3], w[4]) == (457, 266)])
@@ -192,6 +196,38 @@ class ProgramTest(unittest.TestCase):
         self.assertEqual(0, functions & MWM_FUNC_MAXIMIZE)
         self.assertEqual(0, decorations & MWM_DECOR_MAXIMIZE)
 
+    def test_adapters_get_the_lowest_free_numbers_and_keep_them(self):
+        if os.geteuid() != 0:
+            self.skipTest("naming adapters in /dev/serial/by-id takes root")
+        # Numbers whose /dev/ttyS<n-1> has a UART of the machine's own are not free.
+        free = [n for n in range(1, 9) if not Path(f"/dev/ttyS{n - 1}").exists() or Path(
+            f"/sys/class/tty/ttyS{n - 1}/type").read_text().strip() == "0"]
+        ports = self.config / "Telvaronix" / "ports"
+        first = self.device(None, adapter="usb-Telvaronix_Prueba_A-if00-port0")
+        self.store(free[0])
+        program, window = self.start()
+        self.assertEqual(first.name, os.readlink(ports / f"com{free[0]}"))
+        self.desktop.click(window, "Cmd1")
+        self.reply_shown(window, "OK LEDS ENCENDIDOS")
+
+        # Unplugged, and another plugged in: it gets the next number, the first keeps its own.
+        first.stop()
+        second = self.device(None, adapter="usb-Telvaronix_Prueba_B-if00-port0")
+        self.desktop.click(window, "ComboCom")  # the drop-down about to show
+        self.desktop.key("Escape")
+        wait_until(lambda: (ports / f"com{free[1]}").is_symlink(), what="the second's number")
+        self.assertEqual(second.name, os.readlink(ports / f"com{free[1]}"))
+        program.stop()
+        self.programs.clear()
+
+        self.programs.append(Program(self.desktop, self.config))
+        self.desktop.warning_window()  # the stored port's adapter is away
+        self.desktop.key("Return")
+        self.desktop.main_window()
+        self.assertEqual({f"com{free[0]}": first.name, f"com{free[1]}": second.name},
+                         {link.name: os.readlink(link) for link in ports.iterdir()})
+        self.assertFalse(second.was_opened())
+
     def test_stop_signals_close_the_window_and_release_the_port(self):
         for stop in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
             for during_wait in (False, True):
@@ -207,6 +243,14 @@ class ProgramTest(unittest.TestCase):
                     self.assertLess(time.monotonic() - started, 1.0)
                     self.assertTrue(device.is_free())
                     device.stop()
+        with self.subTest(signal="SIGTERM", during="the start-up warning"):
+            self.store(5)
+            program = Program(self.desktop, self.config)
+            self.programs.append(program)
+            self.desktop.warning_window()
+            program.process.send_signal(signal.SIGTERM)
+            self.assertEqual(0, program.wait(timeout=1))
+            self.assertEqual([], self.desktop.windows())  # the window never showed
 
 
 if __name__ == "__main__":

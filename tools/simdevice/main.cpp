@@ -63,6 +63,10 @@ int main(int argc, char *argv[])
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     parser.addOptions({
         {"port", "Link the device as port <n> (default 1).", "n", "1"},
+        {"by-id",
+         "Instead of linking a port, name the device /dev/serial/by-id/<name> as udev names a USB\n"
+         "adapter, for Telvaronix to give it a port number (needs root).",
+         "name"},
         {"config-dir",
          "Configuration folder holding Telvaronix/ports (default: " + defaultConfig + ").", "dir",
          defaultConfig},
@@ -106,12 +110,17 @@ int main(int argc, char *argv[])
 
     try {
         PseudoTerminal line;
-        line.linkAsPort(parser.value("config-dir"), port);
+        if (parser.isSet("by-id"))
+            line.nameAsAdapter(parser.value("by-id"));
+        else
+            line.linkAsPort(parser.value("config-dir"), port);
         SimulatedDevice device(&line, behaviour, log.isOpen() ? &log : nullptr);
         QObject::connect(&device, &SimulatedDevice::hungUp, &app, &QCoreApplication::quit);
         quitOnSignals(app);
         // One line on standard output says where the device is, for scripts that wait for it.
-        std::printf("com%d -> %s\n", port, qPrintable(line.devicePath()));
+        const QString name =
+            parser.isSet("by-id") ? line.adapterPath() : QStringLiteral("com%1").arg(port);
+        std::printf("%s -> %s\n", qPrintable(name), qPrintable(line.devicePath()));
         std::fflush(stdout);
         return QCoreApplication::exec();
     } catch (const std::exception &error) {

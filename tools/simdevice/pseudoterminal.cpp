@@ -58,8 +58,15 @@ PseudoTerminal::PseudoTerminal(QObject *parent) : QObject(parent)
 
 PseudoTerminal::~PseudoTerminal()
 {
-    if (!m_linkPath.isEmpty() && QFileInfo(m_linkPath).symLinkTarget() == m_devicePath)
-        QFile::remove(m_linkPath);
+    for (const QString &link : {m_linkPath, m_adapterPath}) {
+        if (!link.isEmpty() && QFileInfo(link).symLinkTarget() == m_devicePath)
+            QFile::remove(link);
+    }
+    if (!m_adapterPath.isEmpty()) {
+        // As udev leaves it: the folders go with their last adapter.
+        QDir().rmdir(QFileInfo(m_adapterPath).path());
+        QDir().rmdir(QStringLiteral("/dev/serial"));
+    }
     hangUp();
 }
 
@@ -83,6 +90,15 @@ void PseudoTerminal::linkAsPort(const QString &configDir, int port)
     if (!QFile::link(m_devicePath, link))
         throw std::runtime_error("cannot link " + link.toStdString());
     m_linkPath = link;
+}
+
+void PseudoTerminal::nameAsAdapter(const QString &byIdName)
+{
+    const QString folder = QStringLiteral("/dev/serial/by-id");
+    const QString link = folder + u'/' + byIdName;
+    if (!QDir().mkpath(folder) || !QFile::link(m_devicePath, link))
+        throw std::runtime_error("cannot name the device " + link.toStdString());
+    m_adapterPath = link;
 }
 
 void PseudoTerminal::write(const QByteArray &bytes)
@@ -174,5 +190,6 @@ void PseudoTerminal::watchForReopen()
         return;
     m_reopenPoll->stop();
     m_readNotifier->setEnabled(true);
+    emit heldOpen();
     writePending();
 }

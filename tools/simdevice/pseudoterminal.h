@@ -38,6 +38,11 @@ public:
     void linkAsPort(const QString &configDir, int port);
     QString linkPath() const { return m_linkPath; }
 
+    // Names the far end in /dev/serial/by-id as udev names a USB adapter there (root only), so
+    // that the program numbers it as an adapter. The name goes with this object.
+    void nameAsAdapter(const QString &byIdName);
+    QString adapterPath() const { return m_adapterPath; }
+
     // Queues bytes for the far end and writes as much as the line takes now.
     void write(const QByteArray &bytes);
     qsizetype pendingWrite() const { return m_pending.size(); }
@@ -58,6 +63,8 @@ public:
 
 signals:
     void received(const QByteArray &bytes);
+    // A program has opened the far end.
+    void heldOpen();
 
 private:
     void readAvailable();
@@ -67,6 +74,7 @@ private:
     int m_master = -1;
     QString m_devicePath;
     QString m_linkPath;
+    QString m_adapterPath;
     QByteArray m_pending;
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;

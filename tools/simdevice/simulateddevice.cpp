@@ -44,6 +44,7 @@ SimulatedDevice::SimulatedDevice(PseudoTerminal *line, const Behaviour &behaviou
     : QObject(parent), m_line(line), m_behaviour(behaviour), m_log(log)
 {
     connect(m_line, &PseudoTerminal::received, this, &SimulatedDevice::receive);
+    connect(m_line, &PseudoTerminal::heldOpen, this, [this] { logLine("opened", {}); });
     if (m_behaviour.unsolicitedEveryMs > 0) {
         auto *chatter = new QTimer(this);
         connect(chatter, &QTimer::timeout, this, [this] { send("~", "unsolicited"); });

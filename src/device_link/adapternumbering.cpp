@@ -1,0 +1,73 @@
+// SPDX-FileCopyrightText: 2026 The Telvaronix developers
+// SPDX-License-Identifier: MIT
+
+#include "adapternumbering.h"
+
+#include "devicenames.h"
+#include "portdevice.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSet>
+
+#include <algorithm>
+
+QList<AdapterNumber> numbersForNewAdapters(const NumberingFacts &facts)
+{
+    QList<bool> taken;
+    QSet<quint64> linkedDevices;
+    for (const NumberingFacts::Port &port : facts.ports) {
+        taken.append(port.linked || port.systemPortExists);
+        if (port.leadsTo)
+            linkedDevices.insert(*port.leadsTo);
+    }
+    QList<AdapterNumber> numbers;
+    for (const NumberingFacts::Adapter &adapter : facts.adapters) {
+        if (linkedDevices.contains(adapter.device))
+            continue;
+        const auto free = std::find(taken.begin(), taken.end(), false);
+        if (free == taken.end())
+            break;
+        *free = true;
+        // One number per device, whatever names udev gives it.
+        linkedDevices.insert(adapter.device);
+        numbers.append({int(free - taken.begin()) + 1, adapter.byIdPath});
+    }
+    return numbers;
+}
+
+NumberingFacts readNumberingFacts(int portCount)
+{
+    NumberingFacts facts;
+    const QDir byId(SerialByIdFolder);
+    for (const QString &name :
+         byId.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
+        const QString path = byId.filePath(name);
+        if (const auto device = charDeviceNumber(path))
+            facts.adapters.append({path, *device});
+    }
+    // Without adapters the ports do not matter, and most machines have none.
+    if (facts.adapters.isEmpty())
+        return facts;
+    for (int port = 1; port <= portCount; ++port) {
+        NumberingFacts::Port portFacts;
+        portFacts.linked = hasPortLink(port);
+        if (portFacts.linked)
+            portFacts.leadsTo = charDeviceNumber(portLinkPath(port));
+        else
+            portFacts.systemPortExists = deviceExists(systemPortPath(port));
+        facts.ports.append(portFacts);
+    }
+    return facts;
+}
+
+QList<AdapterNumber> numberNewAdapters(int portCount)
+{
+    QList<AdapterNumber> given;
+    for (const AdapterNumber &number : numbersForNewAdapters(readNumberingFacts(portCount))) {
+        if (QDir().mkpath(portLinkFolder()) &&
+            QFile::link(number.byIdPath, portLinkPath(number.port)))
+            given.append(number);
+    }
+    return given;
+}

@@ -1,0 +1,43 @@
+// SPDX-FileCopyrightText: 2026 The Telvaronix developers
+// SPDX-License-Identifier: MIT
+
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The names a serial device goes by, and what a USB adapter reports of itself.
+//
+// Beside its kernel node (/dev/ttyUSB0), udev names each serial adapter after itself in
+// /dev/serial/by-id (maker, product, serial number) and after the socket it is plugged into in
+// /dev/serial/by-path. Another program may have opened the device under any of these names.
+// Everything here comes from /dev and sysfs; nothing opens a device.
+
+// Where udev names serial adapters after themselves.
+inline const QString SerialByIdFolder = QStringLiteral("/dev/serial/by-id");
+inline const QString SerialByPathFolder = QStringLiteral("/dev/serial/by-path");
+
+// The device number (st_rdev) of the character device at `path`, links followed; nothing
+// when there is no character device there.
+std::optional<quint64> charDeviceNumber(const QString &path);
+
+// Every path under which the device at `devicePath` can be opened: the path itself, then each
+// name in /dev/serial/by-id and /dev/serial/by-path that leads to the same device.
+QStringList deviceAliases(const QString &devicePath);
+
+// The device's name in /dev/serial/by-id, or an empty string when it has none.
+QString byIdPath(const QString &devicePath);
+
+// What a USB device reports of itself through sysfs; any of it may be empty.
+struct AdapterDescription
+{
+    QString product;
+    QString maker;
+    QString serialNumber;
+};
+
+// The USB device that the serial device at `devicePath` belongs to, or nothing for a device
+// that is not on USB (a UART, a pseudo-terminal).
+std::optional<AdapterDescription> describeAdapter(const QString &devicePath);
