@@ -4,6 +4,7 @@
 #include "isolatedconfig.h"
 #include "windowdriver.h"
 
+#include "main_window/captionfit.h"
 #include <main_window/Telvaronix>
 
 #include <QApplication>
@@ -14,8 +15,8 @@
 #include <QStyleOption>
 #include <QTest>
 
-// The window under the fonts that desktops really set: every caption whole inside its control,
-// and the layout in pixels unchanged.
+// The window under the fonts that desktops really set: text at the desktop's size or close to
+// it, every caption whole inside its control, the layout grown with the text where it must.
 class tst_DesktopFonts : public QObject
 {
     Q_OBJECT
@@ -26,6 +27,8 @@ private slots:
 
     void everyCaption_fitsItsControl_data();
     void everyCaption_fitsItsControl();
+    void captionThatOverflows_failsTheFit_data();
+    void captionThatOverflows_failsTheFit();
 
 private:
     // Fails the test, naming the control, when `text` in `widget`'s own font overruns `area`.
@@ -46,10 +49,12 @@ void tst_DesktopFonts::cleanup()
 
 void tst_DesktopFonts::verifyFits(const QWidget *widget, const QString &text, const QRect &area)
 {
-    const QFontMetrics metrics(widget->font());
+    const QFontMetricsF metrics(widget->font());
     const QString where = widget->objectName() + ": \"" + text + "\" in " +
         widget->font().family() + ' ' + QString::number(widget->font().pointSizeF());
     QVERIFY2(metrics.horizontalAdvance(text) <= area.width(), qPrintable(where));
+    // A clear pixel between the letters' ink and each edge.
+    QVERIFY2(metrics.tightBoundingRect(text).width() + 2 <= area.width(), qPrintable(where));
     QVERIFY2(metrics.height() <= area.height(), qPrintable(where));
 }
 
@@ -59,10 +64,9 @@ void tst_DesktopFonts::everyCaption_fitsItsControl_data()
     QTest::addColumn<qreal>("pointSize");
     QTest::newRow("the default") << QString() << 0.0;
     QTest::newRow("GNOME: Cantarell 11") << "Cantarell" << 11.0;
-    QTest::newRow("GNOME with DejaVu Sans 11") << "DejaVu Sans" << 11.0;
     QTest::newRow("KDE: Noto Sans 10") << "Noto Sans" << 10.0;
-    QTest::newRow("Xfce: DejaVu Sans 10") << "DejaVu Sans" << 10.0;
-    QTest::newRow("large: DejaVu Sans 14") << "DejaVu Sans" << 14.0;
+    for (qreal size : {9.0, 10.0, 11.0, 14.0, 18.0})
+        QTest::addRow("DejaVu Sans %g", size) << "DejaVu Sans" << size;
 }
 
 void tst_DesktopFonts::everyCaption_fitsItsControl()
@@ -81,10 +85,15 @@ void tst_DesktopFonts::everyCaption_fitsItsControl()
     Telvaronix window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(window.size(), QSize(457, 266));
-    if (!family.isEmpty())
+    if (family.isEmpty())
+        QCOMPARE(window.size(), QSize(457, 266));
+    else
         QCOMPARE(QFontInfo(window.font()).family(), family);
-    QVERIFY(window.font().pointSizeF() <= QApplication::font().pointSizeF());
+    const qreal desktopSize = QApplication::font().pointSizeF();
+    QVERIFY(window.font().pointSizeF() <= desktopSize);
+    QVERIFY(window.font().pointSizeF() >= MinimumShareOfDesktopSize * desktopSize);
+    const auto *banner = window.findChild<QLabel *>("Image10");
+    QCOMPARE(banner->pixmap().deviceIndependentSize(), QSizeF(banner->size()));
 
     for (const QPushButton *button : window.findChildren<QPushButton *>()) {
         QStyleOptionButton option;
@@ -109,6 +118,54 @@ void tst_DesktopFonts::everyCaption_fitsItsControl()
     QRect visible = portLabel->contentsRect();
     visible.setRight(list->x() - portLabel->x() - 1);
     verifyFits(portLabel, portLabel->text(), visible);
+}
+
+void tst_DesktopFonts::captionThatOverflows_failsTheFit_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("fits");
+    QTest::newRow("as it is") << "" << true;
+    QTest::newRow("a button's caption") << "button" << false;
+    QTest::newRow("a button too low for its caption") << "low button" << false;
+    QTest::newRow("an entry of the port list") << "entry" << false;
+    QTest::newRow("the reply label") << "reply" << false;
+    QTest::newRow("a label") << "label" << false;
+    QTest::newRow("the label up to the list drawn above it") << "covered label" << false;
+}
+
+void tst_DesktopFonts::captionThatOverflows_failsTheFit()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, fits);
+    const IsolatedConfig config;
+    const WarningAnswerer warnings;
+    Telvaronix window;
+    const WindowParts parts(&window);
+    // Each change takes one caption over its room, by a pixel where that can be set.
+    const QFontMetrics metrics(window.font());
+    auto *label = window.findChild<QLabel *>("Label20");
+    if (change == "button")
+        parts.button("Command1")->setText("Commm");
+    if (change == "low button")
+        parts.button("Cmd1")->resize(89, metrics.height());
+    if (change == "entry")
+        parts.ComboCom->setItemText(7, "C8MM");
+    if (change == "reply")
+        parts.Lbl1->resize(metrics.horizontalAdvance(QString(20, 'W')) - 1, parts.Lbl1->height());
+    if (change == "label")
+        window.findChild<QLabel *>("Label1")->setText("Recepción: MMMMMMM");
+    if (change == "covered label")
+        parts.ComboCom->move(label->x() + metrics.horizontalAdvance(label->text()) - 1, 128);
+    QCOMPARE(captionsFit(&window, parts.Lbl1, window.font()), fits);
+
+    // A desktop size that fits the form as it is, is kept exactly.
+    if (change.isEmpty()) {
+        QFont small(QStringLiteral("DejaVu Sans"));
+        small.setPointSizeF(6.5);
+        const WindowFit fit = fitToDesktopFont(&window, parts.Lbl1, small);
+        QCOMPARE(fit.font.pointSizeF(), 6.5);
+        QCOMPARE(fit.scale, 1.0);
+    }
 }
 
 QTEST_MAIN(tst_DesktopFonts)

@@ -43,7 +43,7 @@ void tst_Scaling::window_growsWithTheScaleAndTheBannerStaysSharp()
     QVERIFY(shown == large);
     // Blown up from the small picture, it would look different.
     const QImage blownUp =
-        QImage(":/banner.png")
+        QImage(":/banner.bmp")
             .scaled(devicePixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
             .convertToFormat(QImage::Format_RGB32);
     QVERIFY(shown != blownUp);

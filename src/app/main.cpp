@@ -7,8 +7,39 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <optional>
+#include <string_view>
+
+namespace {
+constexpr char HelpText[] = "Usage: telvaronix [options]\n"
+                            "Sends commands to a device on a serial port and shows its replies.\n"
+                            "\n"
+                            "Options:\n"
+                            "  -h, --help     Displays this help.\n"
+                            "  -v, --version  Displays version information.\n"
+                            "\n"
+                            "Qt's own options, such as -platform and -style, are understood too.\n";
+
+// --help and --version answer on standard output before any window, setting or port, and
+// without a display to connect to; every other argument is left to QApplication.
+std::optional<int> answerInformationOptions(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "-h" || argument == "--help")
+            return std::fputs(HelpText, stdout) >= 0 ? 0 : 1;
+        if (argument == "-v" || argument == "--version")
+            return std::printf("telvaronix %s\n", TELVARONIX_VERSION) > 0 ? 0 : 1;
+    }
+    return std::nullopt;
+}
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    if (const auto status = answerInformationOptions(argc, argv))
+        return *status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Telvaronix"));
     QApplication::setApplicationVersion(QStringLiteral(TELVARONIX_VERSION));

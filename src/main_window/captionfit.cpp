@@ -3,6 +3,7 @@
 
 #include "captionfit.h"
 
+#include "layoutscale.h"
 #include "telvaronix.h"
 
 #include <QComboBox>
@@ -11,78 +12,109 @@
 #include <QPushButton>
 #include <QStyleOption>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 // Clear pixels between a caption's letters and its area's edge on each side, so that they
 // do not touch a button's frame or the port list.
 constexpr qreal Air = 1.0;
-// Nothing is set smaller than this, fitting or not.
-constexpr qreal SmallestPointSize = 6.0;
+// The layout grows no further than this, fitting or not.
+constexpr qreal LargestScale = 4.0;
+// The scale grows in these steps when a check finds the estimate a little short.
+constexpr qreal ScaleStep = 0.01;
 // A reply of wide capitals: what the reply label must hold on one line.
 const QString WidestReply = QString(Telvaronix::ReplyLength, u'W');
 
+// A caption and the part of its control that shows it, at some scale. The control's own size
+// tells how much of it is frame and margin, which keep their size in pixels when it grows.
 struct Caption
 {
     QString text;
     QRectF area;
+    QSizeF control;
 };
 
-QRectF buttonArea(const QPushButton *button)
+QSize scaledSize(const QWidget *widget, qreal scale)
+{
+    return scaledRect(widget->geometry(), scale).size();
+}
+
+Caption buttonCaption(const QPushButton *button, qreal scale)
 {
     QStyleOptionButton option;
     option.initFrom(button);
     option.text = button->text();
-    return button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    option.rect = QRect(QPoint(), scaledSize(button, scale));
+    return {button->text(),
+            button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button),
+            option.rect.size()};
 }
 
-QRectF listArea(const QComboBox *list)
+QRectF listArea(const QComboBox *list, qreal scale)
 {
     QStyleOptionComboBox option;
     option.initFrom(list);
     option.editable = list->isEditable();
     option.frame = list->hasFrame();
+    option.rect = QRect(QPoint(), scaledSize(list, scale));
     return list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField,
                                          list);
 }
 
 // A label's area ends where a control that is drawn above it (a later sibling) begins.
-QRectF labelArea(const QLabel *label)
+Caption labelCaption(const QLabel *label, const QString &text, qreal scale)
 {
-    QRect area = label->contentsRect();
+    const QRect placed = scaledRect(label->geometry(), scale);
+    QRect area(QPoint(), placed.size());
     const QObjectList &siblings = label->parentWidget()->children();
     for (qsizetype i = siblings.indexOf(label) + 1; i < siblings.size(); ++i) {
         const auto *above = qobject_cast<const QWidget *>(siblings.at(i));
-        if (!above || !above->geometry().intersects(label->geometry()))
+        if (!above || above->isWindow() || !above->geometry().intersects(label->geometry()))
             continue;
-        area.setRight(std::min(area.right(), above->x() - label->x() - 1));
+        area.setRight(
+            std::min(area.right(), scaledRect(above->geometry(), scale).x() - placed.x() - 1));
     }
-    return area;
+    // What lies beyond the area scales with the layout; only the pixel kept clear does not.
+    return {text, area, QSizeF(area.width() + 1, placed.height())};
 }
 
-QList<Caption> captions(const QWidget *window, const QLabel *replyLabel)
+QList<Caption> captions(const QWidget *window, const QLabel *replyLabel, qreal scale)
 {
     QList<Caption> found;
     for (const QPushButton *button : window->findChildren<QPushButton *>())
-        found.append({button->text(), buttonArea(button)});
+        found.append(buttonCaption(button, scale));
     for (const QComboBox *list : window->findChildren<QComboBox *>()) {
+        const QRectF area = listArea(list, scale);
         for (int entry = 0; entry < list->count(); ++entry)
-            found.append({list->itemText(entry), listArea(list)});
+            found.append({list->itemText(entry), area, scaledSize(list, scale)});
     }
     for (const QLabel *label : window->findChildren<QLabel *>()) {
         if (label == replyLabel)
-            found.append({WidestReply, labelArea(label)});
+            found.append(labelCaption(label, WidestReply, scale));
         else if (!label->text().isEmpty())
-            found.append({label->text(), labelArea(label)});
+            found.append(labelCaption(label, label->text(), scale));
     }
     return found;
 }
+
+QFont withPointSize(QFont font, qreal pointSize)
+{
+    font.setPointSizeF(pointSize);
+    return font;
+}
+
+// Point sizes go in half points, so that a desktop's 10.5 stays 10.5 when it fits.
+qreal halfPointsBelow(qreal pointSize)
+{
+    return std::floor(pointSize * 2) / 2;
+}
 } // namespace
 
-bool captionsFit(const QWidget *window, const QLabel *replyLabel, const QFont &font)
+bool captionsFit(const QWidget *window, const QLabel *replyLabel, const QFont &font, qreal scale)
 {
     const QFontMetricsF metrics(font);
-    for (const Caption &caption : captions(window, replyLabel)) {
+    for (const Caption &caption : captions(window, replyLabel, scale)) {
         const qreal inkWidth = metrics.tightBoundingRect(caption.text).width();
         if (metrics.horizontalAdvance(caption.text) > caption.area.width() ||
             inkWidth + 2 * Air > caption.area.width() || metrics.height() > caption.area.height())
@@ -91,18 +123,37 @@ bool captionsFit(const QWidget *window, const QLabel *replyLabel, const QFont &f
     return true;
 }
 
-QFont fittingFont(const QWidget *window, const QLabel *replyLabel, const QFont &desktopFont)
+WindowFit fitToDesktopFont(const QWidget *window, const QLabel *replyLabel,
+                           const QFont &desktopFont)
 {
-    QFont font = desktopFont;
-    if (font.pointSizeF() <= 0)
-        return font; // sized in pixels: left as the desktop set it
-    // Half points, so that a desktop's 10.5 stays 10.5 when it fits.
-    qreal size = std::floor(font.pointSizeF() * 2) / 2;
-    for (; size > SmallestPointSize; size -= 0.5) {
-        font.setPointSizeF(size);
-        if (captionsFit(window, replyLabel, font))
-            return font;
+    const qreal desktopSize = desktopFont.pointSizeF();
+    if (desktopSize <= 0)
+        return {desktopFont, 1.0}; // sized in pixels: left as the desktop set it
+
+    // Advances and heights grow in proportion to the point size: one measurement at the
+    // desktop's size tells at which size the captions fit the form, and by how much the form
+    // must grow for them to fit at the desktop's size.
+    const QFontMetricsF metrics(desktopFont);
+    qreal shareThatFits = 1.0;
+    qreal scale = 1.0;
+    for (const Caption &caption : captions(window, replyLabel, 1.0)) {
+        const qreal width = metrics.horizontalAdvance(caption.text) + 2 * Air;
+        const QSizeF border = caption.control - caption.area.size();
+        shareThatFits = std::min({shareThatFits, caption.area.width() / width,
+                                  caption.area.height() / metrics.height()});
+        scale = std::max({scale, (width + border.width()) / caption.control.width(),
+                          (metrics.height() + border.height()) / caption.control.height()});
     }
-    font.setPointSizeF(SmallestPointSize);
-    return font;
+
+    // The form as it is, when its captions fit at close to the desktop's size. Hinting can
+    // make a size a little wider than its proportion; then the form grows instead.
+    const QFont fitting = withPointSize(desktopFont, halfPointsBelow(desktopSize * shareThatFits));
+    if (fitting.pointSizeF() >= MinimumShareOfDesktopSize * desktopSize &&
+        captionsFit(window, replyLabel, fitting))
+        return {fitting, 1.0};
+    // The desktop's size, in a form grown until its captions fit.
+    scale = std::ceil(scale / ScaleStep) * ScaleStep;
+    while (scale < LargestScale && !captionsFit(window, replyLabel, desktopFont, scale))
+        scale += ScaleStep;
+    return {desktopFont, std::min(scale, LargestScale)};
 }

@@ -8,21 +8,35 @@
 class QLabel;
 class QWidget;
 
-// Keeping the fixed layout readable under any desktop font.
+// The window's text at the desktop's size.
 //
-// The controls keep their places and sizes in pixels, but the desktop chooses the font, and
-// at 11 points "Puerto COM" would run under the port list and the buttons' captions would
-// touch their frames. The window therefore uses the desktop's font family at the largest
-// size, in half points and never above the desktop's own size, at which every caption fits
-// whole in its control. A person who wants larger text uses the desktop's scale factor,
-// which scales the whole window, layout and font together.
+// The desktop chooses the font (9 points by default, 14 or 18 for people who need larger
+// text), and the controls have their places in the form. The text is drawn at no less than
+// MinimumShareOfDesktopSize of the desktop's size, and every caption fits whole in its control:
+// its advance within the part of the control that shows it, with a clear pixel of ink on each
+// side. Where the desktop's size itself (in half points) or a little less fits the form, the
+// layout stays as it is: Qt's default font needs nothing more. A larger font scales the whole
+// layout by one factor (see layoutscale.h), as little as lets the text be drawn at the
+// desktop's own size. Density is Qt's device-pixel ratio, on top of all this.
 
-// Whether every caption of the window's controls fits whole in the part of the control that
-// shows it (for a button, the style's area inside its frame), in `font`, with a clear pixel
-// between its letters and that area's edges. A label's
-// visible part ends where a control drawn above it begins; `replyLabel` must hold the widest
-// reply of Telvaronix::ReplyLength characters on one line.
-bool captionsFit(const QWidget *window, const QLabel *replyLabel, const QFont &font);
+constexpr qreal MinimumShareOfDesktopSize = 0.9;
 
-// The desktop's font at the largest size at which captionsFit() holds.
-QFont fittingFont(const QWidget *window, const QLabel *replyLabel, const QFont &desktopFont);
+struct WindowFit
+{
+    QFont font;
+    qreal scale = 1.0;
+};
+
+// Whether every caption of the window's controls fits whole, in `font`, in the part of the
+// control that shows it once the layout is scaled by `scale`: for a button the style's area
+// inside its frame, for the port list its entry field, for a label its contents up to where a
+// control drawn above it (a later sibling) begins. `replyLabel` must hold the widest reply of
+// Telvaronix::ReplyLength characters on one line. `window` is laid out at factor 1.
+bool captionsFit(const QWidget *window, const QLabel *replyLabel, const QFont &font,
+                 qreal scale = 1.0);
+
+// The font and the layout's scale for the desktop's font. `window` is laid out at factor 1.
+// The captions are measured once, at the desktop's size; the size and scale that follow from
+// those advances are checked with captionsFit().
+WindowFit fitToDesktopFont(const QWidget *window, const QLabel *replyLabel,
+                           const QFont &desktopFont);

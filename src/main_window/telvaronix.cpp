@@ -8,6 +8,7 @@
 #include "device_link/portdevice.h"
 #include "device_link/serialport.h"
 #include "errorcollector.h"
+#include "layoutscale.h"
 #include "porthint.h"
 #include "portnumbertext.h"
 #include "portsetting.h"
@@ -27,17 +28,19 @@ const QString Telvaronix::WarningText =
     QStringLiteral("Numero de Puerto Invalido. Seleccione otro puerto");
 
 Telvaronix::Telvaronix(QWidget *parent)
-    : QWidget(parent), Timer1(new QTimer(this)), Coom1(new SerialPort(this))
+    // A window of fixed size offers no maximise button. Given here rather than set later,
+    // which would make the window anew and cost the start noticeably.
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      Timer1(new QTimer(this)), Coom1(new SerialPort(this))
 {
     setupUi(this);
-    setFixedSize(size());
-    // A window of fixed size offers no maximise button.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+    const WindowFit fit = fitToDesktopFont(this, Lbl1, QApplication::font());
+    setFont(fit.font);
+    scaleLayout(this, fit.scale);
     placeOnScreen();
-    setFont(fittingFont(this, Lbl1, QApplication::font()));
-    Image10->setPixmap(banner(devicePixelRatioF()));
+    Image10->setPixmap(banner(Image10->size(), devicePixelRatioF()));
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Coom1->setObjectName(QStringLiteral("Coom1"));
 
@@ -63,23 +66,29 @@ Telvaronix::Telvaronix(QWidget *parent)
 
 Telvaronix::~Telvaronix() = default;
 
-QPixmap Telvaronix::banner(qreal devicePixelRatio)
+QPixmap Telvaronix::banner(const QSize &size, qreal devicePixelRatio)
 {
-    // Drawn from the 2x picture on any denser screen, scaled smoothly to the exact number of
-    // device pixels, so that the painter draws it one to one.
-    const bool dense = devicePixelRatio > 1.0;
-    // Read with Qt's own PNG reader: left to detect the format, QImageReader would first load
-    // every image format plugin to ask it about the file, which slows the start noticeably.
-    QImageReader reader(dense ? QStringLiteral(":/banner@2x.png") : QStringLiteral(":/banner.png"),
-                        "png");
+    // Drawn from the smallest picture with at least as many pixels as the screen shows, scaled
+    // smoothly to exactly that many, so that the painter draws it one to one.
+    const QSize devicePixels = (QSizeF(size) * devicePixelRatio).toSize();
+    // The everyday picture is a plain bitmap: it is read at every start, where decoding a PNG
+    // would cost more than all the rest of the banner. The larger ones are PNGs.
+    const char *format = "bmp";
+    QString source = QStringLiteral(":/banner.bmp");
+    if (devicePixels.width() > BannerWidth) {
+        format = "png";
+        source = devicePixels.width() > 2 * BannerWidth ? QStringLiteral(":/banner@4x.png")
+                                                        : QStringLiteral(":/banner@2x.png");
+    }
+    // Read with Qt's own reader for the format: left to detect it, QImageReader would first
+    // load every image format plugin to ask it about the file, which slows the start noticeably.
+    QImageReader reader(source, format);
     reader.setAutoDetectImageFormat(false);
     QImage picture = reader.read();
-    if (dense && devicePixelRatio != 2.0) {
-        const QSize devicePixels = (QSizeF(picture.size()) / 2.0 * devicePixelRatio).toSize();
+    if (picture.size() != devicePixels)
         picture = picture.scaled(devicePixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    }
     QPixmap pixmap = QPixmap::fromImage(picture);
-    pixmap.setDevicePixelRatio(dense ? devicePixelRatio : 1.0);
+    pixmap.setDevicePixelRatio(devicePixelRatio);
     return pixmap;
 }
 

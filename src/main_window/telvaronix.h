@@ -34,6 +34,8 @@ public:
     static constexpr int ReplyLength = 20;
     static constexpr int TickLimit = 3;
     static constexpr int TickIntervalMs = 1000;
+    // The banner's width in the form; its pictures come in one, two and four times that.
+    static constexpr int BannerWidth = 431;
     static const QString WarningText;
 
     explicit Telvaronix(QWidget *parent = nullptr);
@@ -55,7 +57,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    static QPixmap banner(qreal devicePixelRatio);
+    // The banner's picture for a label of `size`, sharp at the screen's density.
+    static QPixmap banner(const QSize &size, qreal devicePixelRatio);
     void placeOnScreen();
     void WaitForReply();
     // Sends a command from a button's click: a failing port operation ends the command

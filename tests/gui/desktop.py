@@ -29,6 +29,12 @@ CONTROLS = {
     "Command1": (376, 128, 41, 25),
 }
 MAIN_SIZE = (457, 266)
+
+
+def is_main(window):
+    """Whether a window titled Telvaronix is the main window (grown with a larger font) rather
+    than the warning."""
+    return window[3] >= MAIN_SIZE[0] and window[4] >= MAIN_SIZE[1]
 # Linux's request for a terminal's exclusive-mode flag.
 TIOCGEXCL = 0x80045440
 
@@ -105,7 +111,7 @@ class Desktop:
     def main_window(self, timeout=20.0):
         """The main window, once it is mapped and painted."""
         def find():
-            return next((w for w in self.windows() if (w[3], w[4]) == MAIN_SIZE), None)
+            return next((w for w in self.windows() if is_main(w)), None)
         try:
             window = wait_until(find, timeout, what="the main window")
         except AssertionError:
@@ -118,7 +124,7 @@ class Desktop:
 
     def warning_window(self, timeout=20.0):
         def find():
-            return next((w for w in self.windows() if (w[3], w[4]) != MAIN_SIZE), None)
+            return next((w for w in self.windows() if not is_main(w)), None)
         return wait_until(find, timeout, what="the warning")
 
     # --- input -----------------------------------------------------------------------

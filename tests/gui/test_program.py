@@ -6,12 +6,13 @@
 import os
 import shutil
 import signal
+import subprocess
 import tempfile
 import time
 import unittest
 from pathlib import Path
 
-from desktop import CONTROLS, Desktop, Device, Program, wait_until
+from desktop import CONTROLS, PROGRAM, Desktop, Device, Program, wait_until
 
 REPLIES = {
     "Cmd1": ("cmd01 ", "OK LEDS ENCENDIDOS"),
@@ -188,13 +189,24 @@ class ProgramTest(unittest.TestCase):
         self.device(1)
         _, window = self.start(QT_QPA_PLATFORMTHEME="gtk3")
         self.desktop.screenshot("telvaronix-gtk3-cantarell", window)
-        # "Puerto COM" up to the list drawn above it, the list, and "Comm".
-        text = self.desktop.read_text(window, area=(240, 124, 184, 33), name="gtk3-ocr")
+        # "Puerto COM" up to the list drawn above it, the list, and "Comm", in a layout grown
+        # with the text.
+        scale = window[3] / 457
+        area = tuple(round(edge * scale) for edge in (240, 124, 184, 33))
+        text = self.desktop.read_text(window, area=area, name="gtk3-ocr")
         self.assertIn("Puerto COM", text)
         self.assertIn("Comm", text)
         _, functions, decorations = self.desktop.motif_hints(window)
         self.assertEqual(0, functions & MWM_FUNC_MAXIMIZE)
         self.assertEqual(0, decorations & MWM_DECOR_MAXIMIZE)
+
+    def test_help_and_version_print_without_a_display(self):
+        for option, expected in (("--help", "Usage: telvaronix"), ("--version", "telvaronix 1.")):
+            result = subprocess.run([PROGRAM, option], capture_output=True, text=True, timeout=10,
+                                    env={"XDG_CONFIG_HOME": str(self.config)})
+            self.assertEqual((0, ""), (result.returncode, result.stderr))
+            self.assertTrue(result.stdout.startswith(expected), result.stdout)
+        self.assertEqual([], list(self.config.iterdir()))
 
     def test_adapters_get_the_lowest_free_numbers_and_keep_them(self):
         if os.geteuid() != 0:
