@@ -16,6 +16,7 @@ test_packages=(
     dpkg-dev desktop-file-utils appstream
     clang libclang-rt-14-dev
     minicom
+    python3-pyatspi at-spi2-core dbus-daemon
     fonts-cantarell fonts-noto-core qt6-gtk-platformtheme
     lintian man-db reuse
 )

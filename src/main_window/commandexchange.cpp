@@ -4,6 +4,7 @@
 
 #include "telvaronix.h"
 
+#include "accessibility.h"
 #include "device_link/serialport.h"
 #include "doevents.h"
 
@@ -70,6 +71,7 @@ void Telvaronix::WaitForReply()
             const QString reply = Coom1->Input();
             DoEvents();
             Lbl1->setText(reply);
+            announceReply(Lbl1);
             Coom1->setInBufferCount(0);
             return;
         }

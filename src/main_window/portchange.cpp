@@ -12,6 +12,7 @@
 #include "stalepressfilter.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QHelpEvent>
@@ -62,6 +63,8 @@ bool Telvaronix::eventFilter(QObject *watched, QEvent *event)
     if ((event->type() == QEvent::FocusIn && watched == ComboCom) ||
         (event->type() == QEvent::Show && watched == ComboCom->view()->window()))
         numberNewAdapters();
+    if (event->type() == QEvent::FocusIn && watched == ComboCom && QAccessible::isActive())
+        updatePortHint(ComboCom->currentIndex());
     if (event->type() == QEvent::ToolTip && watched == ComboCom)
         updatePortHint(ComboCom->currentIndex());
     if (event->type() == QEvent::ToolTip && watched == ComboCom->view()->viewport()) {

@@ -3,11 +3,13 @@
 
 #include "telvaronix.h"
 
+#include "accessibility.h"
 #include "captionfit.h"
 #include "device_link/adapternumbering.h"
 #include "device_link/portdevice.h"
 #include "device_link/serialport.h"
 #include "errorcollector.h"
+#include "keyboard.h"
 #include "layoutscale.h"
 #include "porthint.h"
 #include "portnumbertext.h"
@@ -15,6 +17,7 @@
 #include "settings/settingsstore.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
@@ -30,11 +33,13 @@ const QString Telvaronix::WarningText =
 Telvaronix::Telvaronix(QWidget *parent)
     // A window of fixed size offers no maximise button. Given here rather than set later,
     // which would make the window anew and cost the start noticeably.
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint),
+    : QWidget(parent,
+              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                  Qt::WindowCloseButtonHint),
       Timer1(new QTimer(this)), Coom1(new SerialPort(this))
 {
+    describeWindowToScreenReaders();
     setupUi(this);
     const WindowFit fit = fitToDesktopFont(this, Lbl1, QApplication::font());
     setFont(fit.font);
@@ -49,6 +54,12 @@ Telvaronix::Telvaronix(QWidget *parent)
     connect(Cmd3, &QPushButton::clicked, this, &Telvaronix::Cmd3_Click);
     connect(Cmd4, &QPushButton::clicked, this, &Telvaronix::Cmd4_Click);
     connect(Timer1, &QTimer::timeout, this, &Telvaronix::Timer1_Timer);
+    // A screen reader reads the chosen port's hint as the list's description.
+    connect(ComboCom, &QComboBox::currentIndexChanged, this, [this](int entry) {
+        if (QAccessible::isActive())
+            updatePortHint(entry);
+    });
+    new EnterPressesButtons(this);
     ComboCom->installEventFilter(this);
     ComboCom->view()->viewport()->installEventFilter(this);
     ComboCom->view()->window()->installEventFilter(this); // the drop-down
@@ -59,6 +70,7 @@ Telvaronix::Telvaronix(QWidget *parent)
     Timer1->start(TickIntervalMs);
 
     Cmd4->setFocus();
+    showFocusClearly(this);
     // An adapter plugged in for the first time can then be the stored port.
     numberNewAdapters();
     Form_Load();
@@ -134,8 +146,11 @@ void Telvaronix::updatePortHint(int entry)
         return;
     const QString hint = portHint(entry + 1, portStatus(entry + 1));
     ComboCom->setItemData(entry, hint, Qt::ToolTipRole);
-    if (entry == ComboCom->currentIndex())
+    if (entry == ComboCom->currentIndex()) {
         ComboCom->setToolTip(hint);
+        // Read by a screen reader as the list's description, and announced as changed.
+        ComboCom->setAccessibleDescription(hint);
+    }
 }
 
 void Telvaronix::numberNewAdapters()

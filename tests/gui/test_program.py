@@ -79,6 +79,14 @@ class ProgramTest(unittest.TestCase):
                 self.reply_shown(window, reply)
         self.desktop.screenshot("telvaronix-reply", window)
 
+    def test_enter_and_the_keypads_enter_press_the_focused_button(self):
+        device = self.device(1)
+        _, window = self.start()
+        self.desktop.key("Return")                   # on "Comamdo 4", focused at start
+        self.reply_shown(window, "OK LUZ Y SONIDO")
+        self.desktop.key("Tab", "KP_Enter")          # on "Comando 3"
+        wait_until(lambda: device.received() == "cmd04 cmd03 ", what="both commands")
+
     def test_silent_device_shows_nothing_and_the_next_reply_does(self):
         device = self.device(1, "--silent-first", "1")
         program, window = self.start()

@@ -1,0 +1,112 @@
+// SPDX-FileCopyrightText: 2026 The Telvaronix developers
+// SPDX-License-Identifier: MIT
+
+#include "accessibility.h"
+
+#include "telvaronix.h"
+
+#include <QAbstractItemView>
+#include <QAccessibleWidget>
+#include <QComboBox>
+#include <QLabel>
+
+namespace {
+class ReplyDescription : public QAccessibleWidget
+{
+public:
+    explicit ReplyDescription(QLabel *label) : QAccessibleWidget(label, QAccessible::Notification)
+    { }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Name || kind == QAccessible::Description)
+            return static_cast<const QLabel *>(widget())->text();
+        return QAccessibleWidget::text(kind);
+    }
+};
+
+// On Linux Qt names a combo box after its current entry; the port list is named "Puerto COM",
+// as its label reads, and its entry is its value and its text, where Orca looks for a value
+// when nothing is selected in the list. Its one child is its list of entries.
+class PortListDescription : public QAccessibleWidget, public QAccessibleTextInterface
+{
+public:
+    explicit PortListDescription(QComboBox *list) : QAccessibleWidget(list, QAccessible::ComboBox)
+    { }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        return kind == QAccessible::Value ? entry() : QAccessibleWidget::text(kind);
+    }
+    int childCount() const override { return 1; }
+    QAccessibleInterface *child(int index) const override
+    {
+        return index == 0 ? QAccessible::queryAccessibleInterface(list()->view()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        return child && child->object() == list()->view() ? 0 : -1;
+    }
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    // The entry as read-only text, without selection or caret.
+    QString text(int start, int end) const override { return entry().mid(start, end - start); }
+    int characterCount() const override { return int(entry().size()); }
+    void selection(int, int *start, int *end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override { }
+    void removeSelection(int) override { }
+    void setSelection(int, int, int) override { }
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override { }
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
+    void scrollToSubstring(int, int) override { }
+    QString attributes(int, int *start, int *end) const override
+    {
+        *start = *end = 0;
+        return {};
+    }
+
+private:
+    QComboBox *list() const { return static_cast<QComboBox *>(widget()); }
+    QString entry() const { return list()->currentText(); }
+};
+
+QAccessibleInterface *describe(const QString &, QObject *object)
+{
+    auto *widget = qobject_cast<QWidget *>(object);
+    if (!widget || !qobject_cast<Telvaronix *>(widget->window()))
+        return nullptr;
+    if (widget->isWindow())
+        return new QAccessibleWidget(widget, QAccessible::Window);
+    if (widget->objectName() == QLatin1String("Frame1"))
+        return new QAccessibleWidget(widget, QAccessible::Grouping);
+    if (widget->objectName() == QLatin1String("Lbl1"))
+        return new ReplyDescription(static_cast<QLabel *>(widget));
+    // The form fills the list before it names it: the window's only list is the port list.
+    if (auto *list = qobject_cast<QComboBox *>(widget))
+        return new PortListDescription(list);
+    return nullptr;
+}
+} // namespace
+
+void describeWindowToScreenReaders()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(describe);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+void announceReply(QLabel *replyLabel)
+{
+    QAccessibleEvent shown(replyLabel, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
+}
