@@ -1,11 +1,13 @@
 // SPDX-FileCopyrightText: 2026 The Telvaronix developers
 // SPDX-License-Identifier: MIT
 
-#include "closeonsignals.h"
-
 #include <main_window/Telvaronix>
 
 #include <QApplication>
+
+#ifdef Q_OS_UNIX
+#include "closeonsignals.h"
+#endif
 
 #include <cstdio>
 #include <optional>
@@ -45,12 +47,16 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(TELVARONIX_VERSION));
     // Lets the desktop match the window to its launcher entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.telvaronix.telvaronix"));
+#ifdef Q_OS_UNIX
     const CloseOnSignals closeOnSignals;
+#endif
 
     Telvaronix window;
+#ifdef Q_OS_UNIX
     // Stopped while the start-up warning was open: the window is never shown.
     if (closeOnSignals.received())
         return 0;
+#endif
     window.show();
     return QApplication::exec();
 }

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSerialPortInfo>
 #include <QStandardPaths>
 
 #ifdef Q_OS_UNIX
@@ -26,8 +27,13 @@ QString portLinkPath(int port)
 
 bool hasPortLink(int port)
 {
+#ifdef Q_OS_WIN
+    Q_UNUSED(port);
+    return false; // COM<n> is the system's own numbering, kept per adapter
+#else
     const QFileInfo linkInfo(portLinkPath(port));
     return linkInfo.isSymLink() || linkInfo.exists();
+#endif
 }
 
 QString devicePathForPort(int port)
@@ -51,6 +57,10 @@ QString systemPortPath(int port)
 
 bool deviceExists(const QString &devicePath)
 {
+#ifdef Q_OS_WIN
+    // The COM ports the system lists; nothing is opened.
+    return !QSerialPortInfo(devicePath).isNull();
+#else
     if (!QFileInfo::exists(devicePath))
         return false;
     // sysfs tells which of the kernel's ttyS nodes have no UART (type 0, "unknown"); only
@@ -60,6 +70,19 @@ bool deviceExists(const QString &devicePath)
         return true;
     QFile type(QStringLiteral("/sys/class/tty/%1/type").arg(name));
     return !(type.open(QIODevice::ReadOnly) && type.read(16).trimmed() == "0");
+#endif
+}
+
+QString deviceIdentity(const QString &devicePath)
+{
+#ifdef Q_OS_WIN
+    return QSerialPortInfo(devicePath).serialNumber();
+#else
+    const auto adapter = describeAdapter(devicePath);
+    if (adapter && !adapter->serialNumber.isEmpty())
+        return QStringLiteral("serial:") + adapter->serialNumber;
+    return byIdPath(devicePath);
+#endif
 }
 
 PortStatus portStatus(int port)
@@ -96,6 +119,13 @@ PortStatus portStatus(int port)
         status.state = PortStatus::State::Usable;
     }
 #else
+    // Windows opens a COM port for one program only, and tells who holds one only to a
+    // program that opens it: what the system lists is all there is to say.
+    const QSerialPortInfo info(status.devicePath);
+    if (info.isNull())
+        return status; // Missing
+    status.adapter =
+        AdapterDescription {info.description(), info.manufacturer(), info.serialNumber()};
     status.state = PortStatus::State::Usable;
 #endif
     return status;

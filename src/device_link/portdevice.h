@@ -12,10 +12,10 @@
 
 // Which device a port number opens, and what stands in the way of opening it.
 //
-// Port n opens the device that the per-user link <config folder>/Telvaronix/ports/com<n>
-// points to, when that link exists; otherwise the system's n-th serial port (/dev/ttyS<n-1>
-// on Linux, COM<n> on Windows). The link lets a person give a USB adapter a port number,
-// and lets tests use a pseudo-terminal.
+// On Linux port n opens the device that the per-user link <config folder>/Telvaronix/ports/com<n>
+// points to, when that link exists; otherwise the system's n-th serial port, /dev/ttyS<n-1>.
+// The link lets a person or the numbering of adapters give a USB adapter a port number, and
+// lets tests use a pseudo-terminal. On Windows port n opens COM<n>, the system's own number.
 
 // The folder that holds the per-user port links.
 QString portLinkFolder();
@@ -28,8 +28,13 @@ bool hasPortLink(int port);
 QString systemPortPath(int port);
 
 // Whether a device stands at `devicePath`. The kernel makes /dev/ttyS0 to ttyS3 whether or not
-// a UART is behind them; those without one count as missing.
+// a UART is behind them; those without one count as missing. On Windows: whether the system
+// lists the COM port.
 bool deviceExists(const QString &devicePath);
+
+// What tells one adapter from another that the system may give the same node or name later:
+// its USB serial number where it has one, or else udev's name for it. Empty for other devices.
+QString deviceIdentity(const QString &devicePath);
 
 // The device path to open for port `port`, links resolved to the real device so that lock
 // files name the device itself. A link that points nowhere gives its own path, which then

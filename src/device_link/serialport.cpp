@@ -3,7 +3,6 @@
 
 #include "serialport.h"
 
-#include "devicenames.h"
 #include "portdevice.h"
 
 #include <QFileInfo>
@@ -19,16 +18,6 @@
 namespace {
 // How often a lost device is looked for: one stat() a second while it is away.
 constexpr int ReconnectIntervalMs = 1000;
-
-// What tells one adapter from another that the system may give the same node later: its USB
-// serial number where it has one, or else udev's name for it. Empty for other devices.
-QString deviceIdentity(const QString &devicePath)
-{
-    if (const auto adapter = describeAdapter(devicePath);
-        adapter && !adapter->serialNumber.isEmpty())
-        return QStringLiteral("serial:") + adapter->serialNumber;
-    return byIdPath(devicePath);
-}
 } // namespace
 
 SerialPort::SerialPort(QObject *parent)
@@ -85,12 +74,15 @@ void SerialPort::setPortOpen(bool open)
 void SerialPort::openDevice()
 {
     const QString devicePath = devicePathForPort(m_commPort);
+#ifdef Q_OS_UNIX
     // QSerialPort takes a UUCP lock naming a live process for stale and replaces it, and
-    // opening a device that another program holds would pulse DTR under it.
+    // opening a device that another program holds would pulse DTR under it. (Windows opens a
+    // COM port for one program only.)
     if (const auto holder = holderOfDevice(devicePath)) {
         throw Error("port " + std::to_string(m_commPort) + " is in use by process " +
                     std::to_string(holder->pid));
     }
+#endif
     m_port->setPortName(devicePath);
     // Not QIODevice::Text: QSerialPort refuses it. Bytes map to characters one to one anyway.
     if (!m_port->open(QIODevice::ReadWrite)) {
@@ -182,8 +174,7 @@ void SerialPort::reconnectIfDeviceIsBack()
     // never the system's port that a removed link falls back to, nor an adapter other than the
     // lost one that the system has given its node or name.
     const QString devicePath = devicePathForPort(m_commPort);
-    if (!QFileInfo::exists(devicePath) ||
-        (devicePath != m_openedDevice && !hasPortLink(m_commPort)) ||
+    if (!deviceExists(devicePath) || (devicePath != m_openedDevice && !hasPortLink(m_commPort)) ||
         (!m_openedIdentity.isEmpty() && deviceIdentity(devicePath) != m_openedIdentity))
         return;
     try {

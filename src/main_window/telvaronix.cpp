@@ -156,9 +156,12 @@ void Telvaronix::updatePortHint(int entry)
 void Telvaronix::numberNewAdapters()
 {
     // Making links is no business of a wait, whose passes stay as cheap as they are; the
-    // adapter gets its number the next time the list is used.
+    // adapter gets its number the next time the list is used. (Windows numbers COM ports
+    // itself.)
+#ifdef Q_OS_UNIX
     if (waitsRunning == 0)
         ::numberNewAdapters(PortSetting::PortCount);
+#endif
 }
 
 void Telvaronix::showWarning()

@@ -8,7 +8,10 @@
 #include <stdexcept>
 
 // The per-user store of text values, addressed by application, section and key.
-// Each application keeps one INI file: <config folder>/<application>/<application>.conf.
+// On Linux each application keeps one INI file: <config folder>/<application>/<application>.conf.
+// On Windows each keeps a registry key, HKEY_CURRENT_USER\Software\VB and VBA Program
+// Settings\<application>, with a subkey per section and a string value per key: where other
+// Windows tools keep and look for settings of this kind.
 namespace SettingsStore {
 
 // Thrown when a value cannot be stored; what was stored before is then kept.
@@ -28,7 +31,13 @@ QString GetSetting(const QString &application, const QString &section, const QSt
 void SaveSetting(const QString &application, const QString &section, const QString &key,
                  const QString &text);
 
+#ifdef Q_OS_WIN
+// The registry key that holds each application's key. Tests give themselves one of their own.
+QString registryRoot();
+void setRegistryRoot(const QString &key);
+#else
 // Where the application's settings file lives.
 QString settingsFilePath(const QString &application);
+#endif
 
 } // namespace SettingsStore

@@ -1,5 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Telvaronix developers
 // SPDX-License-Identifier: MIT
+// The settings store on Linux: one INI file per application.
 
 #include "settingsstore.h"
 
