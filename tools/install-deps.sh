@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 The Telvaronix developers
 # SPDX-License-Identifier: MIT
-# Installs the Debian 12 packages that building and running Telvaronix need, and with --test
-# also those its tests need. Only missing packages are installed. With --list it only prints
-# the package names.
+# Installs the Debian 12 packages that building and running Telvaronix need, with --test also
+# those its tests need, and with --windows those that build, test and package the Windows
+# version. Only missing packages are installed. With --list it only prints the package names.
 set -euo pipefail
 
 build_packages=(
@@ -20,14 +20,18 @@ test_packages=(
     fonts-cantarell fonts-noto-core qt6-gtk-platformtheme
     lintian man-db reuse
 )
+windows_packages=(
+    g++-mingw-w64-x86-64-posix mingw-w64-tools qt6-base-dev-tools wine64 wine fonts-wine nsis
+)
 
 packages=("${build_packages[@]}")
 list_only=false
 for argument in "$@"; do
     case "$argument" in
         --test) packages+=("${test_packages[@]}") ;;
+        --windows) packages+=("${windows_packages[@]}") ;;
         --list) list_only=true ;;
-        *) echo "usage: $0 [--test] [--list]" >&2; exit 2 ;;
+        *) echo "usage: $0 [--test] [--windows] [--list]" >&2; exit 2 ;;
     esac
 done
 

@@ -6,18 +6,37 @@
 #include "settings/settingsstore.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSettings>
 
-IsolatedConfig::IsolatedConfig() : m_previous(qgetenv("XDG_CONFIG_HOME"))
+namespace {
+#ifdef Q_OS_WIN
+const QString TestsKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\Telvaronix tests");
+#endif
+} // namespace
+
+IsolatedConfig::IsolatedConfig()
 {
+#ifdef Q_OS_WIN
+    m_previous = SettingsStore::registryRoot();
+    SettingsStore::setRegistryRoot(TestsKey + u'\\' + QFileInfo(m_dir.path()).fileName());
+#else
+    m_previous = qEnvironmentVariable("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
+#endif
 }
 
 IsolatedConfig::~IsolatedConfig()
 {
+#ifdef Q_OS_WIN
+    QSettings(TestsKey, QSettings::NativeFormat).remove(QFileInfo(m_dir.path()).fileName());
+    SettingsStore::setRegistryRoot(m_previous);
+#else
     if (m_previous.isEmpty())
         qunsetenv("XDG_CONFIG_HOME");
     else
-        qputenv("XDG_CONFIG_HOME", m_previous);
+        qputenv("XDG_CONFIG_HOME", m_previous.toLocal8Bit());
+#endif
 }
 
 QString IsolatedConfig::settingsFile() const

@@ -8,7 +8,8 @@
 
 // A private configuration folder for one test case: XDG_CONFIG_HOME points into a fresh
 // temporary folder for as long as this object lives, so that settings and port links never
-// touch the person's own.
+// touch the person's own. On Windows, where settings live in the registry, the store moves
+// to a registry key of the test's own, removed again at the end.
 class IsolatedConfig
 {
 public:
@@ -25,5 +26,5 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QByteArray m_previous;
+    QString m_previous;
 };
