@@ -55,21 +55,28 @@ QString systemPortPath(int port)
 #endif
 }
 
+#ifdef Q_OS_UNIX
+namespace {
+// The kernel makes /dev/ttyS0 to ttyS3 whether or not a UART stands behind them; sysfs tells
+// which have none (type 0, "unknown"), and only opening them would tell otherwise.
+bool isPlaceholderUart(const QString &devicePath)
+{
+    const QString name = QFileInfo(devicePath).fileName();
+    if (!name.startsWith(QStringLiteral("ttyS")))
+        return false;
+    QFile type(QStringLiteral("/sys/class/tty/%1/type").arg(name));
+    return type.open(QIODevice::ReadOnly) && type.read(16).trimmed() == "0";
+}
+} // namespace
+#endif
+
 bool deviceExists(const QString &devicePath)
 {
 #ifdef Q_OS_WIN
     // The COM ports the system lists; nothing is opened.
     return !QSerialPortInfo(devicePath).isNull();
 #else
-    if (!QFileInfo::exists(devicePath))
-        return false;
-    // sysfs tells which of the kernel's ttyS nodes have no UART (type 0, "unknown"); only
-    // opening them would tell otherwise.
-    const QString name = QFileInfo(devicePath).fileName();
-    if (!name.startsWith(QStringLiteral("ttyS")))
-        return true;
-    QFile type(QStringLiteral("/sys/class/tty/%1/type").arg(name));
-    return !(type.open(QIODevice::ReadOnly) && type.read(16).trimmed() == "0");
+    return QFileInfo::exists(devicePath) && !isPlaceholderUart(devicePath);
 #endif
 }
 
@@ -102,7 +109,7 @@ PortStatus portStatus(int port)
     struct stat device
     {
     };
-    if (::stat(path.constData(), &device) != 0 || !deviceExists(status.devicePath))
+    if (::stat(path.constData(), &device) != 0 || isPlaceholderUart(status.devicePath))
         return status; // Missing
     status.adapter = describeAdapter(status.devicePath);
     if (!S_ISCHR(device.st_mode)) {
