@@ -333,14 +333,16 @@ void tst_SerialPort::bytesFromBeforeAClose_doNotReappearAfterReopening()
 
 void tst_SerialPort::hangUp_closesThePortWithoutSpinning()
 {
+    // Whatever QSerialPort reports of it (an error over and over, or nothing while its
+    // notifier spins), the port closes at once, and neither noticing nor what follows costs
+    // more than a sliver of CPU.
     SerialPort port;
     openOnLink(port);
-    m_device->hangUp();
-    QTRY_VERIFY(!port.PortOpen());
-    // Once closed, waiting for events costs nothing: no notifier keeps firing.
     const clock_t before = std::clock();
-    QTest::qWait(300);
-    QVERIFY2(std::clock() - before < CLOCKS_PER_SEC / 10, "the event loop spins after a hang-up");
+    m_device->hangUp();
+    QTRY_VERIFY_WITH_TIMEOUT(!port.PortOpen(), 1000);
+    QTest::qWait(500);
+    QVERIFY2(std::clock() - before < CLOCKS_PER_SEC / 5, "the event loop spins after a hang-up");
 }
 
 QTEST_GUILESS_MAIN(tst_SerialPort)

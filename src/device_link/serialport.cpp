@@ -3,6 +3,7 @@
 
 #include "serialport.h"
 
+#include "hangupwatch.h"
 #include "portdevice.h"
 
 #include <QFileInfo>
@@ -21,7 +22,8 @@ constexpr int ReconnectIntervalMs = 1000;
 } // namespace
 
 SerialPort::SerialPort(QObject *parent)
-    : QObject(parent), m_port(new QSerialPort(this)), m_reconnect(new QTimer(this))
+    : QObject(parent), m_port(new QSerialPort(this)), m_hangUp(new HangUpWatch(this)),
+      m_reconnect(new QTimer(this))
 {
     // Applied by every opening.
     m_port->setBaudRate(BaudRate);
@@ -31,8 +33,11 @@ SerialPort::SerialPort(QObject *parent)
     m_port->setFlowControl(QSerialPort::NoFlowControl);
 
     connect(m_port, &QSerialPort::readyRead, this, &SerialPort::takeReceived);
+    // A lost device shows on its descriptor whatever QSerialPort makes of it, and where the
+    // system reports it as a failed operation (Windows, a UART's I/O error), as a ResourceError.
+    connect(m_hangUp, &HangUpWatch::hungUp, this, &SerialPort::closeAfterLineFailure);
     connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
-        if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError)
+        if (error == QSerialPort::ResourceError)
             closeAfterLineFailure();
     });
     m_reconnect->setInterval(ReconnectIntervalMs);
@@ -62,8 +67,7 @@ void SerialPort::setPortOpen(bool open)
     // again, and a port that fails to open here stays closed.
     m_reconnect->stop();
     if (!open) {
-        m_port->close();
-        m_received.clear();
+        closeDevice();
         return;
     }
     if (m_port->isOpen())
@@ -94,13 +98,14 @@ void SerialPort::openDevice()
     // QSerialPort's lock file only keeps out other Qt programs, and the kernel's exclusive
     // mode does not stop root. Terminal programs such as picocom take this lock instead.
     if (::flock(int(m_port->handle()), LOCK_EX | LOCK_NB) != 0) {
-        m_port->close();
+        closeDevice();
         throw Error("port " + std::to_string(m_commPort) + " is in use");
     }
 #endif
     // A pseudo-terminal can hand back bytes that came before the last close.
     m_port->clear(QSerialPort::Input);
     m_received.clear();
+    m_hangUp->arm(m_port->handle());
     m_openedDevice = devicePath;
     m_openedIdentity = deviceIdentity(devicePath);
 }
@@ -156,14 +161,22 @@ void SerialPort::requireOpen(const char *operation) const
         throw Error(std::string("cannot ") + operation + ": the port is closed");
 }
 
+void SerialPort::closeDevice()
+{
+    m_hangUp->disarm();
+    m_port->close();
+    m_port->clearError();
+    m_received.clear();
+}
+
 void SerialPort::closeAfterLineFailure()
 {
-    // Once the far end has hung up, QSerialPort reports the read error over and over while it
-    // stays open; closing on the first report stops that and shows the port as closed.
+    // A hung-up line stays readable with nothing to read, and QSerialPort's read notifier
+    // fires over and over while it is open: closing at the first sign ends that, shows the port
+    // as closed, and waits for the device to come back.
     if (!m_port->isOpen())
         return;
-    m_port->close();
-    m_received.clear();
+    closeDevice();
     m_reconnect->start();
 }
 

@@ -8,6 +8,7 @@
 
 #include <stdexcept>
 
+class HangUpWatch;
 class QSerialPort;
 class QTimer;
 
@@ -84,10 +85,12 @@ private:
     void requireOpen(const char *operation) const;
     void takeReceived();
     void openDevice();
+    void closeDevice();
     void closeAfterLineFailure();
     void reconnectIfDeviceIsBack();
 
     QSerialPort *const m_port;
+    HangUpWatch *const m_hangUp;
     // Runs while a lost device is being waited for.
     QTimer *const m_reconnect;
     // The device of the last opening, which a lost port waits for, and what tells it from other
