@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 The Telvaronix developers
 # SPDX-License-Identifier: MIT
-# Installs the Debian 12 packages that building and running Telvaronix need, with --test also
+# Installs the Debian packages that building and running Telvaronix need, with --test also
 # those its tests need, and with --windows those that build, test and package the Windows
 # version. Only missing packages are installed. With --list it only prints the package names.
 set -euo pipefail
@@ -14,7 +14,7 @@ build_packages=(
 test_packages=(
     xvfb xauth xdotool x11-utils openbox wmctrl imagemagick tesseract-ocr python3 python3-xlib
     dpkg-dev desktop-file-utils appstream
-    clang libclang-rt-14-dev
+    clang libclang-rt-dev
     minicom
     python3-pyatspi at-spi2-core dbus-daemon
     fonts-cantarell fonts-noto-core qt6-gtk-platformtheme
