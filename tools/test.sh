@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh --test
 tools/build.sh
-ctest --test-dir build --output-on-failure "$@"
+ctest --test-dir "${TELVARONIX_BUILD:-build}" --output-on-failure "$@"
 if [[ -n ${TELVARONIX_QT_MINGW:-}${TELVARONIX_QT_MINGW_ARCHIVE:-} ]]; then
     tools/windows.sh "$@"
 else
