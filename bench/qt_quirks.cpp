@@ -11,9 +11,11 @@
 
 #include "pseudoterminal.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QMetaEnum>
 #include <QPushButton>
 #include <QSerialPort>
 #include <QStringList>
@@ -76,8 +78,9 @@ protected:
     {
         if (event->type() == QEvent::FocusOut) {
             const auto *combo = static_cast<QComboBox *>(watched);
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
             reasons << QStringLiteral("%1%2")
-                           .arg(int(static_cast<QFocusEvent *>(event)->reason()))
+                           .arg(QMetaEnum::fromType<Qt::FocusReason>().valueToKey(reason))
                            .arg(combo->view()->isVisible() ? " (drop-down shown)" : "");
         }
         return false;
@@ -105,7 +108,7 @@ void comboFocusOutsAroundTheDropDown()
         combo->hidePopup();
         QTest::qWait(50);
     }
-    print("combo box focus-outs (Qt::FocusReason) over two drop-downs",
+    print("combo box focus-outs over two drop-downs",
           log.reasons.isEmpty() ? QStringLiteral("none") : log.reasons.join(", "));
     print("combo box has the focus after them", combo->hasFocus() ? "yes" : "no");
 }
