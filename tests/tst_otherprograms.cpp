@@ -319,7 +319,8 @@ QString tst_OtherPrograms::hintForPort2AsNobody()
     }
     ::close(result[1]);
     QFile reading;
-    reading.open(result[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    if (!reading.open(result[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return "the child's answer cannot be read";
     const QString hint = QString::fromUtf8(reading.readAll());
     ::waitpid(child, nullptr, 0);
     return hint;

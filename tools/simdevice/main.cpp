@@ -104,8 +104,8 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "cannot open the log %s\n", qPrintable(log.fileName()));
             return 2;
         }
-    } else if (!parser.isSet("quiet")) {
-        log.open(stderr, QIODevice::WriteOnly);
+    } else if (!parser.isSet("quiet") && !log.open(stderr, QIODevice::WriteOnly)) {
+        return 2; // no standard error to write to
     }
 
     try {
