@@ -20,7 +20,7 @@
 
 namespace {
 const QByteArray Reply = "OK DE NUEVO EN LINEA";
-// The port looks for its device once a second; two seconds cover any phase of that.
+// The port looks for its device twice a second; two seconds cover any phase of that.
 constexpr int ComesBackWithinMs = 2000;
 } // namespace
 

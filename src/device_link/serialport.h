@@ -22,7 +22,7 @@ class QTimer;
 // as it comes, and drops what arrives while that buffer is full.
 //
 // When the open port's device goes away (a USB adapter pulled, the far end of a pseudo-terminal
-// closed), the port closes; from then on it looks once a second whether the same port's device
+// closed), the port closes; from then on it looks twice a second whether the same port's device
 // is back, and opens it again by itself. An adapter must be the one that was lost (known by its
 // USB serial number or udev's name for it), not another one given the same node. Closing,
 // opening or renumbering the port on purpose ends that watch. A closed port holds no received
