@@ -235,21 +235,40 @@ void tst_OtherPrograms::liveLockFile_warnsAtStartAndAtAPortChangeAndIsLeftAlone(
 void tst_OtherPrograms::deadOrFakeLock_opensOrWarnsWithoutHanging_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("namedPipe");
-    QTest::newRow("a lock naming a process that has ended") << "LCK..%1" << false;
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("inUse");
+    QTest::newRow("a lock naming a process that has ended") << "LCK..%1"
+                                                            << "ended" << false;
     // Opening the pipe would hang QSerialPort, which reads its own lock file at this name.
-    QTest::newRow("a named pipe in a lock's place") << "LCK..pts_%1" << true;
+    QTest::newRow("a named pipe in a lock's place") << "LCK..pts_%1"
+                                                    << "pipe" << true;
+    // Larger than any lock, it would be read whole; a link may be swapped for a pipe.
+    QTest::newRow("a lock file of 2 KiB") << "LCK..pts_%1"
+                                          << "oversized" << true;
+    QTest::newRow("a link in a lock's place") << "LCK..%1"
+                                              << "link" << true;
 }
 
 void tst_OtherPrograms::deadOrFakeLock_opensOrWarnsWithoutHanging()
 {
     QFETCH(QString, name);
-    QFETCH(bool, namedPipe);
-    const ForeignLock lock(name.arg(QFileInfo(m_first->devicePath()).fileName()),
-                           namedPipe ? QByteArray() : asciiPid(endedProcessId()));
+    QFETCH(QString, kind);
+    QFETCH(bool, inUse);
+    const QByteArray ended = asciiPid(endedProcessId());
+    const QString lockName = name.arg(QFileInfo(m_first->devicePath()).fileName());
+    const ForeignLock target(lockName + ".target", ended);
+    const ForeignLock lock(lockName,
+                           kind == "pipe"            ? QByteArray()
+                               : kind == "oversized" ? ended.leftJustified(2048)
+                               : kind == "link"      ? QByteArray("")
+                                                     : ended);
+    if (kind == "link") {
+        QFile::remove(lock.path);
+        QVERIFY(QFile::link(target.path, lock.path));
+    }
     startWindow();
-    QCOMPARE(m_warnings->seen().size(), namedPipe ? 1 : 0);
-    QCOMPARE(m_parts->Coom1->PortOpen(), !namedPipe);
+    QCOMPARE(m_warnings->seen().size(), inUse ? 1 : 0);
+    QCOMPARE(m_parts->Coom1->PortOpen(), !inUse);
 }
 
 void tst_OtherPrograms::minicomHoldingTheDevice_warnsAndMinicomKeepsReceiving_data()

@@ -161,6 +161,8 @@ void tst_SerialPort::opening_failsWhileAnotherHoldsThePort_data()
     QTest::newRow("another program's flock, as picocom takes") << "flock";
     QTest::newRow("another program's lockf") << "lockf";
     QTest::newRow("another program's open file description lock") << "ofd";
+    // Any user can make /proc/locks long: the device's lock is found however far down.
+    QTest::newRow("another program's flock among 25,000 other locks") << "flock among many";
 }
 
 void tst_SerialPort::opening_failsWhileAnotherHoldsThePort()
@@ -181,13 +183,17 @@ void tst_SerialPort::opening_failsWhileAnotherHoldsThePort()
                      {"-c", R"(
 import fcntl, os, struct, sys, time
 fd = os.open(sys.argv[1], os.O_RDWR | os.O_NOCTTY)
-if sys.argv[2] == "flock": fcntl.flock(fd, fcntl.LOCK_EX)
+if sys.argv[2].startswith("flock"): fcntl.flock(fd, fcntl.LOCK_EX)
 elif sys.argv[2] == "lockf": fcntl.lockf(fd, fcntl.LOCK_EX)
 else: fcntl.fcntl(fd, fcntl.F_OFD_SETLK, struct.pack("hhqqi4x", fcntl.F_WRLCK, 0, 0, 0, 0))
+if sys.argv[2] == "flock among many":  # over 1.5 MB of /proc/locks
+    others = [open(f"{sys.argv[3]}/other{n}", "wb") for n in range(25)]
+    for other in others:
+        for byte in range(0, 2000, 2): fcntl.lockf(other, fcntl.LOCK_EX, 1, byte)
 print("locked", flush=True)
 time.sleep(60)
 )",
-                      m_device->devicePath(), holder});
+                      m_device->devicePath(), holder, m_config->path()});
         QVERIFY(locker.waitForReadyRead(5000));
         // The kernel names no owner for an open file description's lock.
         const PortStatus status = portStatus(1);

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -18,9 +19,10 @@
 
 namespace {
 
-// A lock file or /proc/locks is never this large; reading stops there.
+// What a lock file's owner is looked for in; a real one (QLockFile's four lines included) is
+// far smaller than the largest taken for one.
 constexpr qint64 MaxLockFileSize = 128;
-constexpr qint64 MaxProcLocksSize = 1024 * 1024;
+constexpr qint64 LargestLockFile = 1024;
 const QList<QByteArray> LockKinds = {"FLOCK", "POSIX", "OFDLCK"};
 
 bool isAliveAndNotUs(qint64 pid)
@@ -79,24 +81,49 @@ QStringList lockFolders()
     return folders;
 }
 
+enum class LockFile { Absent, Unusable, Read };
+
+// Reads the lock file at `path` into `content`, never waiting and never following a link.
+// The folder is open to every user, who can put anything there, and swap it at any moment: a
+// named pipe would hold a plain open (and QSerialPort's, which reads its own lock file to
+// tell whether it is stale) for good, a huge file would be read whole. So the file is opened
+// without blocking and judged by what was opened. Anything but a small plain file is
+// unusable, and keeps the device closed.
+LockFile readLockFile(const QString &path, QByteArray &content)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? LockFile::Absent : LockFile::Unusable;
+    struct stat info
+    {
+    };
+    LockFile result = LockFile::Unusable;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= LargestLockFile) {
+        content.resize(MaxLockFileSize);
+        const ssize_t read = ::read(fd, content.data(), size_t(content.size()));
+        content.resize(qMax<qsizetype>(read, 0));
+        result = read >= 0 ? LockFile::Read : LockFile::Unusable;
+    }
+    ::close(fd);
+    return result;
+}
+
 std::optional<DeviceHolder> holderByLockFile(const QString &devicePath)
 {
     const QStringList names = lockFileNames(deviceAliases(devicePath));
     for (const QString &folder : lockFolders()) {
         for (const QString &name : names) {
-            QFile lock(folder + u'/' + name);
-            const QFileInfo info(lock.fileName());
-            if (!info.exists())
+            QByteArray content;
+            switch (readLockFile(folder + u'/' + name, content)) {
+            case LockFile::Absent:
                 continue;
-            // The folder is open to every user. Something other than a file in a lock's place
-            // (a named pipe) is never opened, and keeps the device closed: QSerialPort would
-            // read it to tell whether its own lock is stale, and wait on a pipe for good.
-            if (!info.isFile())
+            case LockFile::Unusable:
                 return DeviceHolder {};
-            if (!lock.open(QIODevice::ReadOnly))
-                continue;
-            if (auto found = holder(pidInLockFile(lock.read(MaxLockFileSize))))
-                return found;
+            case LockFile::Read:
+                if (auto found = holder(pidInLockFile(content)))
+                    return found;
+            }
         }
     }
     return std::nullopt;
@@ -118,11 +145,12 @@ std::optional<DeviceHolder> holderByLock(const QString &devicePath)
                                .arg(major(device.st_dev), 2, 16, QLatin1Char('0'))
                                .arg(minor(device.st_dev), 2, 16, QLatin1Char('0'))
                                .arg(quint64(device.st_ino));
+    // Read to its end, line by line, as any user can make it long with byte-range locks; a
+    // file of /proc has no size to tell its end by, so an empty read ends it.
     QFile locks(QStringLiteral("/proc/locks"));
     if (!locks.open(QIODevice::ReadOnly | QIODevice::Text))
         return std::nullopt;
-    const QList<QByteArray> lines = locks.read(MaxProcLocksSize).split('\n');
-    for (const QByteArray &line : lines) {
+    for (QByteArray line; !(line = locks.readLine()).isEmpty();) {
         const QList<QByteArray> fields = line.simplified().split(' ');
         if (fields.size() < 8 || !LockKinds.contains(fields.at(1)) || fields.at(3) != "WRITE" ||
             fields.at(6) != "0" || fields.at(7) != "EOF")
