@@ -5,6 +5,7 @@
 
 #include <QObject>
 
+class QSerialPort;
 class QSocketNotifier;
 
 // Tells when the far end of an open serial device hangs up (a USB adapter pulled, the near end
@@ -23,9 +24,9 @@ public:
     explicit HangUpWatch(QObject *parent = nullptr);
     ~HangUpWatch() override;
 
-    // Starts watching the open device `descriptor` (QSerialPort::handle()); ends an earlier
-    // watch. Where the platform's serial port reports a lost device itself, it does nothing.
-    void arm(qintptr descriptor);
+    // Starts watching the device that `port` has open; ends an earlier watch. Where the
+    // platform's serial port reports a lost device itself, it does nothing.
+    void arm(const QSerialPort &port);
     // Ends the watch; harmless when nothing is watched.
     void disarm();
 

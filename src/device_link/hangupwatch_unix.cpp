@@ -3,6 +3,7 @@
 
 #include "hangupwatch.h"
 
+#include <QSerialPort>
 #include <QSocketNotifier>
 
 #include <fcntl.h>
@@ -17,12 +18,12 @@ HangUpWatch::~HangUpWatch()
     disarm();
 }
 
-void HangUpWatch::arm(qintptr descriptor)
+void HangUpWatch::arm(const QSerialPort &port)
 {
     disarm();
     // Its own descriptor for the same open device: one notifier per descriptor and kind is all
     // that Qt's event dispatchers keep, and QSerialPort has the read notifier of the original.
-    m_descriptor = ::fcntl(int(descriptor), F_DUPFD_CLOEXEC, 0);
+    m_descriptor = ::fcntl(port.handle(), F_DUPFD_CLOEXEC, 0);
     if (m_descriptor < 0)
         return;
     // A read notifier also wakes for a hang-up or an error: the event loops poll for those

@@ -10,7 +10,7 @@ HangUpWatch::HangUpWatch(QObject *parent) : QObject(parent) { }
 
 HangUpWatch::~HangUpWatch() = default;
 
-void HangUpWatch::arm(qintptr) { }
+void HangUpWatch::arm(const QSerialPort &) { }
 
 void HangUpWatch::disarm() { }
 

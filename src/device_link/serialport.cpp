@@ -106,7 +106,7 @@ void SerialPort::openDevice()
     // A pseudo-terminal can hand back bytes that came before the last close.
     m_port->clear(QSerialPort::Input);
     m_received.clear();
-    m_hangUp->arm(m_port->handle());
+    m_hangUp->arm(*m_port);
     m_openedDevice = devicePath;
     m_openedIdentity = deviceIdentity(devicePath);
 }
