@@ -3,11 +3,18 @@
 
 #include "closeonsignals.h"
 
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 // The signals that end a session or a terminal close the windows, as the close box does.
 class tst_CloseOnSignals : public QObject
@@ -19,6 +26,7 @@ private slots:
     void signal_closesTheWindows();
     void manySignalsAtOnce_neitherBlockNorChangeErrno();
     void endedBridge_givesTheSignalsBackTheirDefault();
+    void signalWhileStuckInASystemCall_endsTheProgramWithinTwoSeconds();
 };
 
 void tst_CloseOnSignals::signal_closesTheWindows_data()
@@ -66,6 +74,36 @@ void tst_CloseOnSignals::endedBridge_givesTheSignalsBackTheirDefault()
         ::sigaction(signal, nullptr, &now);
         QVERIFY(now.sa_handler == SIG_DFL);
     }
+}
+
+void tst_CloseOnSignals::signalWhileStuckInASystemCall_endsTheProgramWithinTwoSeconds()
+{
+    // A child with the bridge, stuck opening a named pipe that nobody writes to.
+    QTemporaryDir folder;
+    const QByteArray pipe = QFile::encodeName(folder.filePath("pipe"));
+    QCOMPARE(::mkfifo(pipe.constData(), 0600), 0);
+    int ready[2];
+    QCOMPARE(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const CloseOnSignals bridge;
+        [[maybe_unused]] const auto written = ::write(ready[1], "r", 1);
+        ::open(pipe.constData(), O_RDONLY);
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    QCOMPARE(::read(ready[0], &byte, 1), 1);
+    QTest::qWait(100);
+    QElapsedTimer clock;
+    clock.start();
+    ::kill(child, SIGTERM);
+    // The child's end of the pipe closes when it dies. (Qt's own SIGCHLD handler may reap it
+    // before waitpid() could.)
+    QCOMPARE(::read(ready[0], &byte, 1), 0);
+    QVERIFY(clock.elapsed() < 3000);
+    ::close(ready[0]);
+    ::waitpid(child, nullptr, WNOHANG);
 }
 
 QTEST_MAIN(tst_CloseOnSignals)

@@ -14,6 +14,8 @@
 namespace {
 int signalSockets[2] = {-1, -1};
 constexpr int HandledSignals[] = {SIGTERM, SIGINT, SIGHUP};
+// How long a signal leaves the program to close by itself before SIGALRM's default ends it.
+constexpr unsigned CloseWithinSeconds = 2;
 
 void onSignal(int)
 {
@@ -22,6 +24,9 @@ void onSignal(int)
     const int interruptedErrno = errno;
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(signalSockets[1], &byte, 1);
+    // The system calls the handler interrupts are restarted: the event loop gets to read the
+    // byte only once the main thread is back in it.
+    ::alarm(CloseWithinSeconds);
     errno = interruptedErrno;
 }
 } // namespace
@@ -47,6 +52,7 @@ CloseOnSignals::~CloseOnSignals()
 {
     for (int signal : HandledSignals)
         std::signal(signal, SIG_DFL);
+    ::alarm(0);
     if (m_notifier) {
         ::close(signalSockets[0]);
         ::close(signalSockets[1]);
