@@ -256,15 +256,15 @@ void tst_OtherPrograms::deadOrFakeLock_opensOrWarnsWithoutHanging()
     QFETCH(bool, inUse);
     const QByteArray ended = asciiPid(endedProcessId());
     const QString lockName = name.arg(QFileInfo(m_first->devicePath()).fileName());
-    const ForeignLock target(lockName + ".target", ended);
     const ForeignLock lock(lockName,
                            kind == "pipe"            ? QByteArray()
                                : kind == "oversized" ? ended.leftJustified(2048)
-                               : kind == "link"      ? QByteArray("")
                                                      : ended);
+    // The link leads to a lock that by itself would not count.
+    std::unique_ptr<ForeignLock> linked;
     if (kind == "link") {
-        QFile::remove(lock.path);
-        QVERIFY(QFile::link(target.path, lock.path));
+        linked = std::make_unique<ForeignLock>(lockName + ".linked", ended);
+        QVERIFY(QFile::remove(lock.path) && QFile::link(linked->path, lock.path));
     }
     startWindow();
     QCOMPARE(m_warnings->seen().size(), inUse ? 1 : 0);
