@@ -217,8 +217,8 @@ class ProgramTest(unittest.TestCase):
         self.assertEqual([], list(self.config.iterdir()))
 
     def test_adapters_get_the_lowest_free_numbers_and_keep_them(self):
-        if os.geteuid() != 0:
-            self.skipTest("naming adapters in /dev/serial/by-id takes root")
+        if os.environ.get("TELVARONIX_PRIVATE_DEV") != "1":
+            self.skipTest("needs a /dev of the test's own, which takes root")
         # Numbers whose /dev/ttyS<n-1> has a UART of the machine's own are not free.
         free = [n for n in range(1, 9) if not Path(f"/dev/ttyS{n - 1}").exists() or Path(
             f"/sys/class/tty/ttyS{n - 1}/type").read_text().strip() == "0"]
