@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "isolatedconfig.h"
+#include "privatedev.h"
 #include "pseudoterminal.h"
 #include "windowdriver.h"
 
@@ -12,6 +13,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QHelpEvent>
@@ -35,8 +37,8 @@ const QString LockFolder = QStringLiteral("/run/lock");
 // place), removed again by the test.
 struct ForeignLock
 {
-    ForeignLock(const QString &name, const QByteArray &content)
-        : path(LockFolder + u'/' + name), content(content)
+    ForeignLock(const QString &name, const QByteArray &content, const QString &folder = LockFolder)
+        : path(folder + u'/' + name), content(content)
     {
         QFile file(path);
         if (content.isNull())
@@ -198,6 +200,8 @@ void tst_OtherPrograms::liveLockFile_warnsAtStartAndAtAPortChangeAndIsLeftAlone_
     QTest::newRow("UUCP name, binary pid (old tools)") << "node" << true;
     QTest::newRow("QSerialPort's name, as minicom writes it") << "below /dev" << false;
     QTest::newRow("udev's name for the adapter") << "by-id" << false;
+    QTest::newRow("a name of its own in /dev, as a udev rule gives") << "in /dev" << false;
+    QTest::newRow("in /tmp, where QSerialPort locks if /run/lock is root's") << "/tmp" << false;
 }
 
 void tst_OtherPrograms::liveLockFile_warnsAtStartAndAtAPortChangeAndIsLeftAlone()
@@ -210,12 +214,18 @@ void tst_OtherPrograms::liveLockFile_warnsAtStartAndAtAPortChangeAndIsLeftAlone(
     if (openedAs == "below /dev")
         name = QStringLiteral("LCK..pts_") + node;
     if (openedAs == "by-id") {
-        if (::geteuid() != 0)
-            QSKIP("naming adapters in /dev/serial/by-id takes root");
+        SKIP_WITHOUT_PRIVATE_DEV();
         m_first->nameAsAdapter(AdapterName);
         name = QStringLiteral("LCK..serial_by-id_") + AdapterName;
     }
-    const ForeignLock lock(name, binary ? binaryPid(pid) : asciiPid(pid));
+    std::unique_ptr<ForeignLock> devLink;
+    if (openedAs == "in /dev") {
+        SKIP_WITHOUT_PRIVATE_DEV();
+        QVERIFY(QFile::link(m_first->devicePath(), "/dev/telvaronix-arduino"));
+        name = QStringLiteral("LCK..telvaronix-arduino");
+    }
+    const ForeignLock lock(name, binary ? binaryPid(pid) : asciiPid(pid),
+                           openedAs == "/tmp" ? QStringLiteral("/tmp") : LockFolder);
     std::unique_ptr<ForeignLock> stale;
     if (openedAs != "node")
         stale = std::make_unique<ForeignLock>("LCK.." + node, asciiPid(endedProcessId()));
@@ -230,6 +240,7 @@ void tst_OtherPrograms::liveLockFile_warnsAtStartAndAtAPortChangeAndIsLeftAlone(
 
     QVERIFY(!m_first->isHeldOpen());
     QCOMPARE(lock.onDisk(), lock.content);
+    QFile::remove("/dev/telvaronix-arduino");
 }
 
 void tst_OtherPrograms::deadOrFakeLock_opensOrWarnsWithoutHanging_data()
@@ -247,6 +258,11 @@ void tst_OtherPrograms::deadOrFakeLock_opensOrWarnsWithoutHanging_data()
                                           << "oversized" << true;
     QTest::newRow("a link in a lock's place") << "LCK..%1"
                                               << "link" << true;
+    // QSerialPort takes it for a lock being written, until it is 30 s old.
+    QTest::newRow("a lock naming no process, just written") << "LCK..%1"
+                                                            << "nameless" << true;
+    QTest::newRow("a lock naming no process, a minute old") << "LCK..%1"
+                                                            << "old nameless" << false;
 }
 
 void tst_OtherPrograms::deadOrFakeLock_opensOrWarnsWithoutHanging()
@@ -257,9 +273,16 @@ void tst_OtherPrograms::deadOrFakeLock_opensOrWarnsWithoutHanging()
     const QByteArray ended = asciiPid(endedProcessId());
     const QString lockName = name.arg(QFileInfo(m_first->devicePath()).fileName());
     const ForeignLock lock(lockName,
-                           kind == "pipe"            ? QByteArray()
-                               : kind == "oversized" ? ended.leftJustified(2048)
-                                                     : ended);
+                           kind == "pipe"                  ? QByteArray()
+                               : kind == "oversized"       ? ended.leftJustified(2048)
+                               : kind.endsWith("nameless") ? QByteArray("telvaronix\n")
+                                                           : ended);
+    if (kind == "old nameless") {
+        QFile file(lock.path);
+        QVERIFY(file.open(QIODevice::ReadWrite) &&
+                file.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                 QFileDevice::FileModificationTime));
+    }
     // The link leads to a lock that by itself would not count.
     std::unique_ptr<ForeignLock> linked;
     if (kind == "link") {
@@ -281,8 +304,8 @@ void tst_OtherPrograms::minicomHoldingTheDevice_warnsAndMinicomKeepsReceiving_da
 void tst_OtherPrograms::minicomHoldingTheDevice_warnsAndMinicomKeepsReceiving()
 {
     QFETCH(bool, byId);
-    if (byId && ::geteuid() != 0)
-        QSKIP("naming adapters in /dev/serial/by-id takes root");
+    if (byId)
+        SKIP_WITHOUT_PRIVATE_DEV();
     QString opened = m_first->devicePath();
     if (byId) {
         m_first->nameAsAdapter(AdapterName);
@@ -354,7 +377,10 @@ void tst_OtherPrograms::hint_namesTheDeviceAndWhatStandsInItsWay_data()
     QTest::newRow("no such device") << 2 << "missing";
     QTest::newRow("an adapter not plugged in") << 2 << "unplugged";
     QTest::newRow("not a device") << 2 << "plain file";
+    QTest::newRow("a device that is no terminal") << 2 << "null";
     QTest::newRow("held by another program") << 2 << "in use";
+    QTest::newRow("a lock naming no process") << 2 << "nameless lock";
+    QTest::newRow("held, locked in /tmp as /run/lock is root's") << 2 << "locked in /tmp";
     QTest::newRow("no permission, the group would give it") << 2 << "group may";
     QTest::newRow("no permission, the group would not") << 2 << "owner only";
 }
@@ -380,6 +406,26 @@ void tst_OtherPrograms::hint_namesTheDeviceAndWhatStandsInItsWay()
         relink(m_config->settingsFile());
         m_config->storePort("1");
         expected = "C2: " + m_config->settingsFile() + " — no es un puerto serie";
+    } else if (situation == "null") {
+        relink("/dev/null");
+        expected = QStringLiteral("C2: /dev/null — no es un puerto serie");
+    } else if (situation == "nameless lock") {
+        lock = std::make_unique<ForeignLock>(QStringLiteral("LCK..") + QFileInfo(device).fileName(),
+                                             "telvaronix\n");
+        expected += QStringLiteral(" — en uso");
+    } else if (situation == "locked in /tmp") {
+        // As on Fedora or Arch: a user's QSerialPort locks in /tmp instead.
+        SKIP_WITHOUT_PRIVATE_DEV();
+        QCOMPARE(::chmod("/run/lock", 0755), 0);
+        QCOMPARE(::chmod(qPrintable(device), 0666), 0);
+        lock = std::make_unique<ForeignLock>(QStringLiteral("LCK..pts_") +
+                                                 QFileInfo(device).fileName(),
+                                             asciiPid(m_otherProgram->processId()), "/tmp");
+        expected += QStringLiteral(" — en uso (PID %1, sleep)").arg(m_otherProgram->processId());
+        const QString hint = hintForPort2AsNobody();
+        ::chmod("/run/lock", 01777);
+        QCOMPARE(hint, expected);
+        return;
     } else if (situation == "in use") {
         lock = std::make_unique<ForeignLock>(QStringLiteral("LCK..") + QFileInfo(device).fileName(),
                                              asciiPid(m_otherProgram->processId()));

@@ -8,9 +8,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 
 #include <algorithm>
+
+namespace {
+// How often the numbering starts again when another instance gets there first; each time one
+// more number is taken, so a few cover any likely race.
+constexpr int NumberingAttempts = 3;
+} // namespace
 
 QList<AdapterNumber> numbersForNewAdapters(const NumberingFacts &facts)
 {
@@ -43,7 +50,8 @@ NumberingFacts readNumberingFacts(int portCount)
     for (const QString &name :
          byId.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
         const QString path = byId.filePath(name);
-        if (const auto device = charDeviceNumber(path))
+        // udev names only serial devices there, but a person may put anything there.
+        if (const auto device = charDeviceNumber(path); device && isTerminal(*device))
             facts.adapters.append({path, *device});
     }
     // Without adapters the ports do not matter, and most machines have none.
@@ -61,13 +69,25 @@ NumberingFacts readNumberingFacts(int portCount)
     return facts;
 }
 
-QList<AdapterNumber> numberNewAdapters(int portCount)
+QList<AdapterNumber> numberNewAdapters(int portCount,
+                                       const std::function<NumberingFacts(int)> &readFacts)
 {
     QList<AdapterNumber> given;
-    for (const AdapterNumber &number : numbersForNewAdapters(readNumberingFacts(portCount))) {
-        if (QDir().mkpath(portLinkFolder()) &&
-            QFile::link(number.byIdPath, portLinkPath(number.port)))
-            given.append(number);
+    for (int attempt = 0; attempt < NumberingAttempts; ++attempt) {
+        bool overtaken = false;
+        for (const AdapterNumber &number : numbersForNewAdapters(readFacts(portCount))) {
+            const QString link = portLinkPath(number.port);
+            if (QDir().mkpath(portLinkFolder()) && QFile::link(number.byIdPath, link)) {
+                given.append(number);
+                continue;
+            }
+            // A link there now was made since the facts were read: the rest of the plan may
+            // give this adapter a second number, or leave another without one.
+            overtaken = QFileInfo(link).isSymLink();
+            break;
+        }
+        if (!overtaken)
+            break;
     }
     return given;
 }

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // Port numbers for serial adapters, given as the system gives its own serial ports theirs.
@@ -54,5 +55,9 @@ QList<AdapterNumber> numbersForNewAdapters(const NumberingFacts &facts);
 // not looked at.
 NumberingFacts readNumberingFacts(int portCount);
 
-// Gives every new adapter its number by making the port's link, and returns what it gave.
-QList<AdapterNumber> numberNewAdapters(int portCount);
+// Gives every new adapter its number by making the port's link, and returns what it gave. The
+// facts come from `readFacts`, read again when a link turns out to be there already: another
+// instance numbering at the same moment has changed them.
+QList<AdapterNumber>
+numberNewAdapters(int portCount,
+                  const std::function<NumberingFacts(int)> &readFacts = readNumberingFacts);

@@ -7,10 +7,13 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
@@ -23,6 +26,8 @@ namespace {
 // far smaller than the largest taken for one.
 constexpr qint64 MaxLockFileSize = 128;
 constexpr qint64 LargestLockFile = 1024;
+// QLockFile's default time after which a lock whose owner it cannot tell counts as stale.
+constexpr qint64 NamelessLockStaleSeconds = 30;
 const QList<QByteArray> LockKinds = {"FLOCK", "POSIX", "OFDLCK"};
 
 bool isAliveAndNotUs(qint64 pid)
@@ -69,11 +74,25 @@ QStringList lockFileNames(const QStringList &paths)
     return names;
 }
 
+// Where lock files are looked for: every folder QSerialPort may put its own in, in its order.
+// It takes the first that it may write to, which is /tmp where /run/lock is writable by root
+// only (Fedora, Arch, openSUSE); other programs have their own folders among these.
 QStringList lockFolders()
 {
+    const QString candidates[] = {
+        QStringLiteral("/var/lock"),
+        QStringLiteral("/etc/locks"),
+        QStringLiteral("/var/spool/locks"),
+        QStringLiteral("/var/spool/uucp"),
+        QStringLiteral("/tmp"),
+        QStringLiteral("/var/tmp"),
+        QStringLiteral("/var/lock/lockdev"),
+        QStringLiteral("/run/lock"),
+        QStandardPaths::writableLocation(QStandardPaths::TempLocation),
+    };
     // On Debian /var/lock is a link to /run/lock; each folder is looked at once.
     QStringList folders;
-    for (const auto &folder : {QStringLiteral("/var/lock"), QStringLiteral("/run/lock")}) {
+    for (const QString &folder : candidates) {
         const QString real = QFileInfo(folder).canonicalFilePath();
         if (!real.isEmpty() && !folders.contains(real))
             folders.append(real);
@@ -89,7 +108,7 @@ enum class LockFile { Absent, Unusable, Read };
 // tell whether it is stale) for good, a huge file would be read whole. So the file is opened
 // without blocking and judged by what was opened. Anything but a small plain file is
 // unusable, and keeps the device closed.
-LockFile readLockFile(const QString &path, QByteArray &content)
+LockFile readLockFile(const QString &path, QByteArray &content, qint64 &secondsOld)
 {
     const int fd = ::open(QFile::encodeName(path).constData(),
                           O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
@@ -103,6 +122,7 @@ LockFile readLockFile(const QString &path, QByteArray &content)
         content.resize(MaxLockFileSize);
         const ssize_t read = ::read(fd, content.data(), size_t(content.size()));
         content.resize(qMax<qsizetype>(read, 0));
+        secondsOld = qint64(std::time(nullptr)) - qint64(info.st_mtime);
         result = read >= 0 ? LockFile::Read : LockFile::Unusable;
     }
     ::close(fd);
@@ -115,14 +135,21 @@ std::optional<DeviceHolder> holderByLockFile(const QString &devicePath)
     for (const QString &folder : lockFolders()) {
         for (const QString &name : names) {
             QByteArray content;
-            switch (readLockFile(folder + u'/' + name, content)) {
+            qint64 secondsOld = 0;
+            switch (readLockFile(folder + u'/' + name, content, secondsOld)) {
             case LockFile::Absent:
                 continue;
             case LockFile::Unusable:
                 return DeviceHolder {};
-            case LockFile::Read:
-                if (auto found = holder(pidInLockFile(content)))
+            case LockFile::Read: {
+                const qint64 pid = pidInLockFile(content);
+                // QSerialPort takes a lock that names no process for one being written, and
+                // waits until it is old enough to be stale.
+                if (pid == 0 && std::abs(secondsOld) <= NamelessLockStaleSeconds)
+                    return DeviceHolder {};
+                if (auto found = holder(pid))
                     return found;
+            }
             }
         }
     }
@@ -187,7 +214,9 @@ qint64 pidInLockFile(const QByteArray &content)
 
 std::optional<DeviceHolder> holderOfDevice(const QString &devicePath)
 {
-    if (auto found = holderByLockFile(devicePath))
+    // The lock files last: QSerialPort opens its own right after this, and what stands in
+    // that file's place can change in between.
+    if (auto found = holderByLock(devicePath))
         return found;
-    return holderByLock(devicePath);
+    return holderByLockFile(devicePath);
 }

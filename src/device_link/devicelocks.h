@@ -9,12 +9,15 @@
 
 // Whether another program holds a serial device, found out without opening it.
 //
-// Serial programs mark a device they use in one of two ways: a UUCP lock file LCK..<name> in
-// /var/lock or /run/lock holding the owner's process id (minicom, cu, lockdev, and QSerialPort
-// in its own format), named after whichever of the device's names the owner opened; or a lock
-// on the device itself, which the kernel lists in /proc/locks: an exclusive flock (picocom,
-// GTKTerm, this program) or a whole-file write lock (lockf, fcntl). A lock file counts only
-// while the process it names is alive; neither kind counts when it is this process's own.
+// Serial programs mark a device they use in one of two ways: a UUCP lock file LCK..<name>
+// holding the owner's process id (minicom, cu, lockdev, and QSerialPort in its own format),
+// named after whichever of the device's names the owner opened, in /run/lock or another of
+// the folders QSerialPort knows; or a lock on the device itself, which the kernel lists in
+// /proc/locks: an exclusive flock (picocom, GTKTerm, this program) or a whole-file write lock
+// (lockf, fcntl). A lock file counts while the process it names is alive, or, naming none,
+// for 30 s after it was written, as QSerialPort holds it; neither kind counts when it is this
+// process's own. Anything else in a lock file's place (a pipe, a link, a file larger than any
+// lock) counts as held by a program that cannot be told.
 
 struct DeviceHolder
 {

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -29,6 +30,23 @@ QStringList namesIn(const QString &folder)
         paths.append(dir.filePath(name));
     return paths;
 }
+
+// The symbolic links directly in /dev, told by the folder's own listing: a stat of each of its
+// hundreds of entries would cost more than the rest of a port's hint.
+QStringList linksInDev()
+{
+    QStringList links;
+    DIR *dev = ::opendir("/dev");
+    if (!dev)
+        return links;
+    while (const dirent *entry = ::readdir(dev)) {
+        const QString path = QStringLiteral("/dev/") + QFile::decodeName(entry->d_name);
+        if (entry->d_type == DT_LNK || (entry->d_type == DT_UNKNOWN && QFileInfo(path).isSymLink()))
+            links.append(path);
+    }
+    ::closedir(dev);
+    return links;
+}
 } // namespace
 
 std::optional<quint64> charDeviceNumber(const QString &path)
@@ -41,17 +59,37 @@ std::optional<quint64> charDeviceNumber(const QString &path)
     return quint64(info.st_rdev);
 }
 
+bool isTerminal(quint64 device)
+{
+    // /proc/tty/drivers lines: "usbserial  /dev/ttyUSB  188 0-511 serial", a driver's name,
+    // its nodes' path, its major number and its range of minor numbers.
+    QFile drivers(QStringLiteral("/proc/tty/drivers"));
+    if (!drivers.open(QIODevice::ReadOnly))
+        return true;
+    const auto major = ::major(dev_t(device));
+    const auto minor = ::minor(dev_t(device));
+    for (QByteArray line; !(line = drivers.readLine()).isEmpty();) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 4 || fields.at(2).toUInt() != major)
+            continue;
+        const QList<QByteArray> range = fields.at(3).split('-');
+        const uint first = range.first().toUInt();
+        if (minor >= first && minor <= range.last().toUInt())
+            return true;
+    }
+    return false;
+}
+
 QStringList deviceAliases(const QString &devicePath)
 {
     QStringList aliases {devicePath};
     const auto device = charDeviceNumber(devicePath);
     if (!device)
         return aliases;
-    for (const QString &folder : {SerialByIdFolder, SerialByPathFolder}) {
-        for (const QString &alias : namesIn(folder)) {
-            if (charDeviceNumber(alias) == device)
-                aliases.append(alias);
-        }
+    QStringList names = namesIn(SerialByIdFolder) + namesIn(SerialByPathFolder) + linksInDev();
+    for (const QString &alias : names) {
+        if (charDeviceNumber(alias) == device && !aliases.contains(alias))
+            aliases.append(alias);
     }
     return aliases;
 }

@@ -12,8 +12,10 @@
 //
 // Beside its kernel node (/dev/ttyUSB0), udev names each serial adapter after itself in
 // /dev/serial/by-id (maker, product, serial number) and after the socket it is plugged into in
-// /dev/serial/by-path. Another program may have opened the device under any of these names.
-// Everything here comes from /dev and sysfs; nothing opens a device.
+// /dev/serial/by-path; a rule of the machine's own may add a name directly in /dev
+// (/dev/arduino, a Raspberry Pi's /dev/serial0). Another program may have opened the device
+// under any of these names. Everything here comes from /dev, /proc and sysfs; nothing opens a
+// device.
 
 // Where udev names serial adapters after themselves.
 inline const QString SerialByIdFolder = QStringLiteral("/dev/serial/by-id");
@@ -23,8 +25,13 @@ inline const QString SerialByPathFolder = QStringLiteral("/dev/serial/by-path");
 // when there is no character device there.
 std::optional<quint64> charDeviceNumber(const QString &path);
 
+// Whether the character device with number `device` is a terminal, serial or pseudo, by the
+// kernel's list of terminal drivers; true when that list cannot be read.
+bool isTerminal(quint64 device);
+
 // Every path under which the device at `devicePath` can be opened: the path itself, then each
-// name in /dev/serial/by-id and /dev/serial/by-path that leads to the same device.
+// name in /dev/serial/by-id and /dev/serial/by-path, and each symbolic link directly in /dev,
+// that leads to the same device.
 QStringList deviceAliases(const QString &devicePath);
 
 // The device's name in /dev/serial/by-id, or an empty string when it has none.
