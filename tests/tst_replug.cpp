@@ -1,8 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The Telvaronix developers
 // SPDX-License-Identifier: MIT
 
+#include "privatedev.h"
 #include "windowondevice.h"
 
+#include "device_link/portdevice.h"
 #include "device_link/serialport.h"
 #include <main_window/Telvaronix>
 
@@ -22,10 +24,11 @@ namespace {
 const QByteArray Reply = "OK DE NUEVO EN LINEA";
 // The port looks for its device twice a second; two seconds cover any phase of that.
 constexpr int ComesBackWithinMs = 2000;
+const QString AdapterName = QStringLiteral("usb-Telvaronix_A");
 } // namespace
 
 // A device unplugged and plugged back (here: the far end of its pseudo-terminal closed, a new
-// one linked as the same port) is taken up again without the user changing the port.
+// one given the same adapter's name) is taken up again without the user changing the port.
 class tst_Replug : public QObject
 {
     Q_OBJECT
@@ -43,8 +46,13 @@ private slots:
     void portChangedAfterAnUnplug_theOldPortIsNoLongerWatched();
 
 private:
-    // A new device linked as port `port`, answering each command with Reply.
+    // A new device linked as port `port` (0: none), answering each command with Reply.
     PseudoTerminal &plugIn(int port);
+    // Makes `device` the adapter that udev names AdapterName (taking the name from the one
+    // unplugged, as udev does), and port 1's link lead to that name.
+    void makePort1TheAdapter(PseudoTerminal &device);
+    // The same adapter plugged back in: a new device under its name, answering with Reply.
+    const PseudoTerminal &plugBackIn();
 
     std::unique_ptr<WindowOnDevice> w;
     std::unique_ptr<PseudoTerminal> m_replugged;
@@ -64,22 +72,40 @@ void tst_Replug::cleanup()
 PseudoTerminal &tst_Replug::plugIn(int port)
 {
     m_replugged = std::make_unique<PseudoTerminal>();
-    m_replugged->linkAsPort(w->config.path(), port);
     connect(m_replugged.get(), &PseudoTerminal::received, this,
             [this](const QByteArray &) { m_replugged->write(Reply); });
+    if (port != 0)
+        m_replugged->linkAsPort(w->config.path(), port);
     return *m_replugged;
+}
+
+void tst_Replug::makePort1TheAdapter(PseudoTerminal &device)
+{
+    QFile::remove(SerialByIdFolder + u'/' + AdapterName);
+    device.nameAsAdapter(AdapterName);
+    QFile::remove(portLinkPath(1));
+    QVERIFY(QFile::link(device.adapterPath(), portLinkPath(1)));
+}
+
+const PseudoTerminal &tst_Replug::plugBackIn()
+{
+    PseudoTerminal &back = plugIn(0);
+    makePort1TheAdapter(back);
+    return back;
 }
 
 void tst_Replug::unpluggedWhileIdle_isReopenedOnceBack_data()
 {
     QTest::addColumn<bool>("linkGoneForAWhile");
-    QTest::newRow("a new device linked at once") << false;
-    QTest::newRow("the link removed, then made again") << true;
+    QTest::newRow("the same adapter back") << false;
+    QTest::newRow("the port's link removed meanwhile, then made again") << true;
 }
 
 void tst_Replug::unpluggedWhileIdle_isReopenedOnceBack()
 {
     QFETCH(bool, linkGoneForAWhile);
+    SKIP_WITHOUT_PRIVATE_DEV();
+    makePort1TheAdapter(w->device);
     QVERIFY(w->start());
     w->device.hangUp();
     QTRY_VERIFY(!w->parts->Coom1->PortOpen());
@@ -92,7 +118,7 @@ void tst_Replug::unpluggedWhileIdle_isReopenedOnceBack()
         QVERIFY(!w->parts->Coom1->PortOpen());
     }
 
-    const PseudoTerminal &back = plugIn(1);
+    const PseudoTerminal &back = plugBackIn();
     QTRY_VERIFY_WITH_TIMEOUT(back.isHeldOpen(), ComesBackWithinMs);
     // Back, the watch ends rather than try the open port every second.
     for (const QTimer *timer : w->parts->Coom1->findChildren<QTimer *>())
@@ -104,17 +130,19 @@ void tst_Replug::unpluggedWhileIdle_isReopenedOnceBack()
 
 void tst_Replug::unpluggedDuringAWait_theWaitShowsAReplyFromTheDeviceBack()
 {
+    SKIP_WITHOUT_PRIVATE_DEV();
+    makePort1TheAdapter(w->device);
     QVERIFY(w->start());
     // The device drops the line on the command, and comes back answering as soon as the
     // program holds it again; the wait, still running, shows that answer.
     QTimer greetWhenHeld;
     w->onCommand = [&](const QByteArray &) {
         w->device.hangUp();
-        PseudoTerminal &back = plugIn(1);
-        connect(&greetWhenHeld, &QTimer::timeout, this, [&back, &greetWhenHeld] {
-            if (back.isHeldOpen()) {
+        plugBackIn();
+        connect(&greetWhenHeld, &QTimer::timeout, this, [this, &greetWhenHeld] {
+            if (m_replugged->isHeldOpen()) {
                 greetWhenHeld.stop();
-                back.write(Reply);
+                m_replugged->write(Reply);
             }
         });
         greetWhenHeld.start(10);
@@ -134,33 +162,41 @@ void tst_Replug::unpluggedDuringAWait_theWaitShowsAReplyFromTheDeviceBack()
 void tst_Replug::lostDevice_isReopenedOnlyWhenItIsTheOneLost_data()
 {
     QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<QString>("back");
     QTest::addColumn<bool>("reopened");
-    QTest::newRow("the port closed on purpose") << "close" << false;
-    QTest::newRow("the port renumbered") << "renumber" << false;
-    QTest::newRow("the same adapter back at another node") << "same adapter" << true;
-    QTest::newRow("another adapter given the lost one's node") << "other adapter" << false;
+    QTest::newRow("the port closed on purpose") << "close"
+                                                << "same adapter" << false;
+    QTest::newRow("the port renumbered") << "renumber"
+                                         << "same adapter" << false;
+    QTest::newRow("the same adapter back at another node") << ""
+                                                           << "same adapter" << true;
+    QTest::newRow("another adapter given the lost one's node") << ""
+                                                               << "other adapter" << false;
+    // Such as a terminal window's pseudo-terminal given the number of the one lost.
+    QTest::newRow("a device without a name, another at its node") << ""
+                                                                  << "nameless" << false;
 }
 
 void tst_Replug::lostDevice_isReopenedOnlyWhenItIsTheOneLost()
 {
     QFETCH(QString, meanwhile);
+    QFETCH(QString, back);
     QFETCH(bool, reopened);
-    const bool adapters = meanwhile.endsWith("adapter");
-    if (adapters && ::geteuid() != 0)
-        QSKIP("naming adapters in /dev/serial/by-id takes root");
+    const bool named = back != "nameless";
+    if (named)
+        SKIP_WITHOUT_PRIVATE_DEV();
     // The port's link leads through a name that stands for the kernel's node (/dev/ttyUSB0),
-    // which the system gives whichever adapter comes next.
+    // which the system gives whichever device comes next.
     const QString node = w->config.path() + "/ttyUSB0";
     const auto pointNodeAt = [&](const PseudoTerminal &device) {
         QFile::remove(node);
         QVERIFY(QFile::link(device.devicePath(), node));
     };
-    if (adapters) {
-        pointNodeAt(w->device);
-        QFile::remove(w->device.linkPath());
-        QVERIFY(QFile::link(node, w->device.linkPath()));
-        w->device.nameAsAdapter("usb-Telvaronix_A");
-    }
+    pointNodeAt(w->device);
+    QFile::remove(w->device.linkPath());
+    QVERIFY(QFile::link(node, w->device.linkPath()));
+    if (named)
+        w->device.nameAsAdapter(AdapterName);
     QVERIFY(w->start());
     w->device.hangUp();
     QTRY_VERIFY(!w->parts->Coom1->PortOpen());
@@ -170,14 +206,11 @@ void tst_Replug::lostDevice_isReopenedOnlyWhenItIsTheOneLost()
         w->parts->Coom1->setCommPort(2);
 
     m_replugged = std::make_unique<PseudoTerminal>();
-    if (adapters) {
+    if (named) {
         QFile::remove(w->device.adapterPath()); // as udev does on unplugging
-        m_replugged->nameAsAdapter(meanwhile == "same adapter" ? "usb-Telvaronix_A"
-                                                               : "usb-Telvaronix_B");
-        pointNodeAt(*m_replugged);
-    } else {
-        m_replugged->linkAsPort(w->config.path(), 1);
+        m_replugged->nameAsAdapter(back == "same adapter" ? AdapterName : "usb-Telvaronix_B");
     }
+    pointNodeAt(*m_replugged);
     if (reopened) {
         QTRY_VERIFY_WITH_TIMEOUT(m_replugged->isHeldOpen(), ComesBackWithinMs);
     } else {
@@ -200,6 +233,8 @@ void tst_Replug::portThatFailedAtStart_staysClosedWhenItsDeviceAppears()
 
 void tst_Replug::portChangedAfterAnUnplug_theOldPortIsNoLongerWatched()
 {
+    SKIP_WITHOUT_PRIVATE_DEV();
+    makePort1TheAdapter(w->device);
     QVERIFY(w->start());
     w->device.hangUp();
     QTRY_VERIFY(!w->parts->Coom1->PortOpen());
@@ -211,7 +246,7 @@ void tst_Replug::portChangedAfterAnUnplug_theOldPortIsNoLongerWatched()
     w->parts->ComboCom->setCurrentIndex(2); // C3, where there is no device
     // The device comes back just as the focus leaves the list, with the watch's next look due
     // while the port change runs.
-    const PseudoTerminal &back = plugIn(1);
+    const PseudoTerminal &back = plugBackIn();
     QThread::msleep(1100);
     QTest::keyClick(w->parts->ComboCom, Qt::Key_Tab);
     QCOMPARE(warnings.seen().size(), 1);

@@ -88,7 +88,19 @@ QString deviceIdentity(const QString &devicePath)
     const auto adapter = describeAdapter(devicePath);
     if (adapter && !adapter->serialNumber.isEmpty())
         return QStringLiteral("serial:") + adapter->serialNumber;
-    return byIdPath(devicePath);
+    if (const QString byId = byIdPath(devicePath); !byId.isEmpty())
+        return byId;
+    // A node made anew, by the same device or another, has another inode and change time.
+    struct stat node
+    {
+    };
+    if (::stat(QFile::encodeName(devicePath).constData(), &node) != 0 || !S_ISCHR(node.st_mode))
+        return {};
+    return QStringLiteral("node:%1:%2:%3.%4")
+        .arg(quint64(node.st_rdev))
+        .arg(quint64(node.st_ino))
+        .arg(qint64(node.st_ctim.tv_sec))
+        .arg(qint64(node.st_ctim.tv_nsec));
 #endif
 }
 
@@ -112,7 +124,7 @@ PortStatus portStatus(int port)
     if (::stat(path.constData(), &device) != 0 || isPlaceholderUart(status.devicePath))
         return status; // Missing
     status.adapter = describeAdapter(status.devicePath);
-    if (!S_ISCHR(device.st_mode)) {
+    if (!S_ISCHR(device.st_mode) || !isTerminal(quint64(device.st_rdev))) {
         status.state = PortStatus::State::NotADevice;
     } else if (::access(path.constData(), R_OK | W_OK) != 0) {
         status.state = PortStatus::State::NoPermission;

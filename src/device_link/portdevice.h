@@ -32,8 +32,11 @@ QString systemPortPath(int port);
 // lists the COM port.
 bool deviceExists(const QString &devicePath);
 
-// What tells one adapter from another that the system may give the same node or name later:
-// its USB serial number where it has one, or else udev's name for it. Empty for other devices.
+// What tells one device from another that the system may give the same node or name later:
+// an adapter's USB serial number where it has one, or else udev's name for it; any other
+// device only by its node itself (its number, inode and change time), which a node made anew
+// at the same path, for a new pseudo-terminal say, does not share. Empty where no device is.
+// On Windows an adapter's USB serial number, and empty for other COM ports.
 QString deviceIdentity(const QString &devicePath);
 
 // The device path to open for port `port`, links resolved to the real device so that lock
@@ -50,6 +53,7 @@ struct PortStatus
         Missing,
         // The port's link names an adapter in /dev/serial that is not plugged in.
         Unplugged,
+        // Anything but a terminal: a plain file, /dev/null.
         NotADevice,
         NoPermission,
         InUse,

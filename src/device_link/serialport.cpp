@@ -5,6 +5,7 @@
 
 #include "hangupwatch.h"
 #include "portdevice.h"
+#include "programstop.h"
 
 #include <QFileInfo>
 #include <QSerialPort>
@@ -78,6 +79,8 @@ void SerialPort::setPortOpen(bool open)
 
 void SerialPort::openDevice()
 {
+    if (programStopRequested())
+        throw Error("the program is ending");
     const QString devicePath = devicePathForPort(m_commPort);
 #ifdef Q_OS_UNIX
     // QSerialPort takes a UUCP lock naming a live process for stale and replaces it, and
@@ -184,9 +187,12 @@ void SerialPort::closeAfterLineFailure()
 void SerialPort::reconnectIfDeviceIsBack()
 {
     // Only a look at the file system until the device is there again: opening asserts DTR.
-    // The device back is the one that was lost, or whatever the port's link now points to;
-    // never the system's port that a removed link falls back to, nor an adapter other than the
-    // lost one that the system has given its node or name.
+    // The device back must be the one that was lost, wherever the port's link now leads: never
+    // the system's port that a removed link falls back to, nor another device that the system
+    // has given the lost one's node or name. A device that nothing tells apart from others is
+    // taken back only at its very node; otherwise the user reopens it by leaving the port
+    // list. (Windows tells only adapters with a serial number apart, and its COM number is
+    // the adapter's own.)
     const QString devicePath = devicePathForPort(m_commPort);
     if (!deviceExists(devicePath) || (devicePath != m_openedDevice && !hasPortLink(m_commPort)) ||
         (!m_openedIdentity.isEmpty() && deviceIdentity(devicePath) != m_openedIdentity))

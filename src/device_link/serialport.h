@@ -23,10 +23,10 @@ class QTimer;
 //
 // When the open port's device goes away (a USB adapter pulled, the far end of a pseudo-terminal
 // closed), the port closes; from then on it looks twice a second whether the same port's device
-// is back, and opens it again by itself. An adapter must be the one that was lost (known by its
-// USB serial number or udev's name for it), not another one given the same node. Closing,
-// opening or renumbering the port on purpose ends that watch. A closed port holds no received
-// characters.
+// is back, and opens it again by itself. It must be the one that was lost (an adapter known by
+// its USB serial number or udev's name for it, any other device by its very node), not another
+// one given the same node or name. Closing, opening or renumbering the port on purpose ends
+// that watch. A closed port holds no received characters.
 //
 // An operation that cannot be carried out changes nothing and throws SerialPort::Error.
 class SerialPort : public QObject
@@ -58,9 +58,9 @@ public:
     int CommPort() const { return m_commPort; }
     void setCommPort(int port);
 
-    // Whether the port is open. Opening fails when the device does not exist or another
-    // program holds it (a live UUCP lock file, an exclusive flock, QSerialPort's lock);
-    // closing a closed port does nothing.
+    // Whether the port is open. Opening fails when the device does not exist, another
+    // program holds it (a live UUCP lock file, an exclusive flock, QSerialPort's lock), or
+    // the program is ending (programstop.h); closing a closed port does nothing.
     bool PortOpen() const;
     void setPortOpen(bool open);
 
