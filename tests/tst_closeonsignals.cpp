@@ -3,6 +3,13 @@
 
 #include "closeonsignals.h"
 
+#include "isolatedconfig.h"
+#include "pseudoterminal.h"
+#include "windowdriver.h"
+
+#include "device_link/serialport.h"
+#include <main_window/Telvaronix>
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -27,6 +34,7 @@ private slots:
     void manySignalsAtOnce_neitherBlockNorChangeErrno();
     void endedBridge_givesTheSignalsBackTheirDefault();
     void signalWhileStuckInASystemCall_endsTheProgramWithinTwoSeconds();
+    void signalBeforeThePortOpens_keepsItClosed();
 };
 
 void tst_CloseOnSignals::signal_closesTheWindows_data()
@@ -104,6 +112,31 @@ void tst_CloseOnSignals::signalWhileStuckInASystemCall_endsTheProgramWithinTwoSe
     QVERIFY(clock.elapsed() < 3000);
     ::close(ready[0]);
     ::waitpid(child, nullptr, WNOHANG);
+}
+
+void tst_CloseOnSignals::signalBeforeThePortOpens_keepsItClosed()
+{
+    // A child, stopped while its window is being made: the window does not open its port,
+    // whose device would see DTR rise, nor warn about it.
+    const IsolatedConfig config;
+    PseudoTerminal device;
+    device.linkAsPort(config.path(), 1);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const CloseOnSignals bridge;
+        std::raise(SIGTERM);
+        const WarningAnswerer warnings;
+        Telvaronix window;
+        const bool opened = WindowParts(&window).Coom1->PortOpen();
+        ::_exit(opened || !warnings.seen().isEmpty() ? 1 : 0);
+    }
+    int status = -1;
+    // (Qt's own SIGCHLD handler may reap the child first; the device shows what it did.)
+    ::waitpid(child, &status, 0);
+    QVERIFY(status == -1 || (WIFEXITED(status) && WEXITSTATUS(status) == 0));
+    // Opening would have set the line to 19200 bit/s.
+    const termios line = device.lineSettings();
+    QVERIFY(::cfgetospeed(&line) != B19200);
 }
 
 QTEST_MAIN(tst_CloseOnSignals)

@@ -3,6 +3,8 @@
 
 #include "closeonsignals.h"
 
+#include "device_link/programstop.h"
+
 #include <QApplication>
 #include <QSocketNotifier>
 
@@ -22,6 +24,8 @@ void onSignal(int)
     // The code the signal interrupted may be about to look at errno. The socket does not
     // block: when it is full, a wake-up is on its way anyway.
     const int interruptedErrno = errno;
+    // Whatever the main thread is doing, it opens no port from now on.
+    requestProgramStop();
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(signalSockets[1], &byte, 1);
     // The system calls the handler interrupts are restarted: the event loop gets to read the

@@ -12,10 +12,11 @@ class QSocketNotifier;
 // released, so that no other program finds the device still held. Without this the process
 // would die on the spot and a pseudo-terminal would stay in exclusive mode.
 //
-// The signal handler only writes a byte to a socket pair; the event loop reads it and closes
-// the windows, outside the handler. Should the main thread be stuck in a system call that the
-// signal does not end (an open that waits), an alarm ends the process 2 s after the signal;
-// the bridge's end, once everything has closed, calls it off.
+// The signal handler only marks the program as ending, so that no port is opened any more (see
+// device_link/programstop.h), and writes a byte to a socket pair; the event loop reads it and
+// closes the windows, outside the handler. Should the main thread be stuck in a system call that
+// the signal does not end (an open that waits), an alarm ends the process 2 s after the signal; the
+// bridge's end, once everything has closed, calls it off.
 class CloseOnSignals : public QObject
 {
     Q_OBJECT

@@ -7,6 +7,7 @@
 
 #ifdef Q_OS_UNIX
 #include "closeonsignals.h"
+#include "device_link/programstop.h"
 #endif
 
 #include <cstdio>
@@ -53,8 +54,9 @@ int main(int argc, char *argv[])
 
     Telvaronix window;
 #ifdef Q_OS_UNIX
-    // Stopped while the start-up warning was open: the window is never shown.
-    if (closeOnSignals.received())
+    // Stopped while the window was being made (its port then stays closed) or its start-up
+    // warning was open: the window is never shown.
+    if (programStopRequested())
         return 0;
 #endif
     window.show();
