@@ -19,10 +19,12 @@ namespace {
 // Clear pixels between a caption's letters and its area's edge on each side, so that they
 // do not touch a button's frame or the port list.
 constexpr qreal Air = 1.0;
-// The layout grows no further than this, fitting or not.
-constexpr qreal LargestScale = 4.0;
+// The layout grows no further than this, whatever the screen: no desktop's font needs more.
+constexpr qreal LargestScale = 8.0;
 // The scale grows in these steps when a check finds the estimate a little short.
 constexpr qreal ScaleStep = 0.01;
+// Text in a window that the screen holds at no larger scale shrinks no further than this.
+constexpr qreal SmallestPointSize = 4.0;
 // A reply of wide capitals: what the reply label must hold on one line.
 const QString WidestReply = QString(Telvaronix::ReplyLength, u'W');
 
@@ -104,6 +106,15 @@ QFont withPointSize(QFont font, qreal pointSize)
     return font;
 }
 
+// The largest scale at which the window, laid out at factor 1, is no larger than `largest`;
+// never below 1, the form's own size.
+qreal largestScale(const QWidget *window, const QSize &largest)
+{
+    const qreal widthScale = largest.width() / qreal(window->width());
+    const qreal heightScale = largest.height() / qreal(window->height());
+    return std::clamp(std::min(widthScale, heightScale), 1.0, LargestScale);
+}
+
 // Point sizes go in half points, so that a desktop's 10.5 stays 10.5 when it fits.
 qreal halfPointsBelow(qreal pointSize)
 {
@@ -124,7 +135,7 @@ bool captionsFit(const QWidget *window, const QLabel *replyLabel, const QFont &f
 }
 
 WindowFit fitToDesktopFont(const QWidget *window, const QLabel *replyLabel,
-                           const QFont &desktopFont)
+                           const QFont &desktopFont, const QSize &largest)
 {
     const qreal desktopSize = desktopFont.pointSizeF();
     if (desktopSize <= 0)
@@ -151,9 +162,19 @@ WindowFit fitToDesktopFont(const QWidget *window, const QLabel *replyLabel,
     if (fitting.pointSizeF() >= MinimumShareOfDesktopSize * desktopSize &&
         captionsFit(window, replyLabel, fitting))
         return {fitting, 1.0};
-    // The desktop's size, in a form grown until its captions fit.
-    scale = std::ceil(scale / ScaleStep) * ScaleStep;
-    while (scale < LargestScale && !captionsFit(window, replyLabel, desktopFont, scale))
-        scale += ScaleStep;
-    return {desktopFont, std::min(scale, LargestScale)};
+    // The desktop's size, in a form grown until its captions fit, when it fits the screen.
+    // (Counted in whole steps: added up, the steps would miss the largest scale by a hair.)
+    const int largestSteps = int(std::floor(largestScale(window, largest) / ScaleStep));
+    for (int steps = int(std::ceil(scale / ScaleStep)); steps <= largestSteps; ++steps) {
+        if (captionsFit(window, replyLabel, desktopFont, steps * ScaleStep))
+            return {desktopFont, steps * ScaleStep};
+    }
+    // Too large for the screen: the window as large as it may be, with the largest text that
+    // fits it.
+    const qreal fullScale = largestSteps * ScaleStep;
+    QFont font = withPointSize(desktopFont, halfPointsBelow(desktopSize));
+    while (font.pointSizeF() > SmallestPointSize &&
+           !captionsFit(window, replyLabel, font, fullScale))
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    return {font, fullScale};
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QFont>
+#include <QSize>
 
 class QLabel;
 class QWidget;
@@ -17,7 +18,9 @@ class QWidget;
 // side. Where the desktop's size itself (in half points) or a little less fits the form, the
 // layout stays as it is: Qt's default font needs nothing more. A larger font scales the whole
 // layout by one factor (see layoutscale.h), as little as lets the text be drawn at the
-// desktop's own size. Density is Qt's device-pixel ratio, on top of all this.
+// desktop's own size, but the window grows no larger than the screen holds: beyond that the
+// text is drawn at the largest half-point size that fits the largest window. Density is Qt's
+// device-pixel ratio, on top of all this.
 
 constexpr qreal MinimumShareOfDesktopSize = 0.9;
 
@@ -35,8 +38,9 @@ struct WindowFit
 bool captionsFit(const QWidget *window, const QLabel *replyLabel, const QFont &font,
                  qreal scale = 1.0);
 
-// The font and the layout's scale for the desktop's font. `window` is laid out at factor 1.
-// The captions are measured once, at the desktop's size; the size and scale that follow from
-// those advances are checked with captionsFit().
+// The font and the layout's scale for the desktop's font, for a window that may be as large as
+// `largest`. `window` is laid out at factor 1, and is never made smaller. The captions are
+// measured once, at the desktop's size; the size and scale that follow from those advances are
+// checked with captionsFit().
 WindowFit fitToDesktopFont(const QWidget *window, const QLabel *replyLabel,
-                           const QFont &desktopFont);
+                           const QFont &desktopFont, const QSize &largest);

@@ -7,6 +7,7 @@
 #include "captionfit.h"
 #include "device_link/adapternumbering.h"
 #include "device_link/portdevice.h"
+#include "device_link/programstop.h"
 #include "device_link/serialport.h"
 #include "errorcollector.h"
 #include "keyboard.h"
@@ -27,6 +28,14 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
+
+namespace {
+// What the window system's frame may add to the window: borders and a title bar. It is not
+// known before the window is shown, and the window must fit the screen with it.
+constexpr QSize FrameAllowance(16, 48);
+} // namespace
+
 const QString Telvaronix::WarningText =
     QStringLiteral("Numero de Puerto Invalido. Seleccione otro puerto");
 
@@ -41,10 +50,12 @@ Telvaronix::Telvaronix(QWidget *parent)
 {
     describeWindowToScreenReaders();
     setupUi(this);
-    const WindowFit fit = fitToDesktopFont(this, Lbl1, QApplication::font());
+    const QRect available = availableScreenArea();
+    const WindowFit fit =
+        fitToDesktopFont(this, Lbl1, QApplication::font(), available.size() - FrameAllowance);
     setFont(fit.font);
     scaleLayout(this, fit.scale);
-    placeOnScreen();
+    placeOnScreen(available);
     Image10->setPixmap(banner(Image10->size(), devicePixelRatioF()));
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Coom1->setObjectName(QStringLiteral("Coom1"));
@@ -104,17 +115,26 @@ QPixmap Telvaronix::banner(const QSize &size, qreal devicePixelRatio)
     return pixmap;
 }
 
-void Telvaronix::placeOnScreen()
+QRect Telvaronix::availableScreenArea()
 {
-    // Centred on the screen under the pointer. Placed before Form_Load runs, so that a warning
-    // it shows before the window appears is centred where the window will be.
+    // The screen under the pointer, where the window appears. Without any screen, room enough.
     const QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
+    return screen ? screen->availableGeometry() : QRect(0, 0, QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+
+void Telvaronix::placeOnScreen(const QRect &available)
+{
+    // Centred. Placed before Form_Load runs, so that a warning it shows before the window
+    // appears is centred where the window will be. A window about as large as the screen is
+    // kept wholly on it, frame included.
     QRect placed = rect();
-    placed.moveCenter(screen->availableGeometry().center());
+    placed.moveCenter(available.center());
+    const QSize room = available.size() - placed.size() - FrameAllowance;
+    placed.moveTo(available.x() + std::clamp(placed.x() - available.x(), 0, qMax(room.width(), 0)),
+                  available.y() +
+                      std::clamp(placed.y() - available.y(), 0, qMax(room.height(), 0)));
     move(placed.topLeft());
 }
 
@@ -166,6 +186,9 @@ void Telvaronix::numberNewAdapters()
 
 void Telvaronix::showWarning()
 {
+    // A port that failed to open because the program is ending is no news to the user.
+    if (programStopRequested())
+        return;
     QMessageBox box(QMessageBox::NoIcon, PortSetting::Application, WarningText, QMessageBox::Ok,
                     this);
     if (!isVisible()) {

@@ -59,7 +59,8 @@ protected:
 private:
     // The banner's picture for a label of `size`, sharp at the screen's density.
     static QPixmap banner(const QSize &size, qreal devicePixelRatio);
-    void placeOnScreen();
+    static QRect availableScreenArea();
+    void placeOnScreen(const QRect &available);
     void WaitForReply();
     // Sends a command from a button's click: a failing port operation ends the command
     // quietly, as nothing in an exchange is reported.
