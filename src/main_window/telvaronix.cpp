@@ -51,8 +51,9 @@ Telvaronix::Telvaronix(QWidget *parent)
     describeWindowToScreenReaders();
     setupUi(this);
     const QRect available = availableScreenArea();
-    const WindowFit fit =
-        fitToDesktopFont(this, Lbl1, QApplication::font(), available.size() - FrameAllowance);
+    const QSize room = available.isEmpty() ? QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)
+                                           : available.size() - FrameAllowance;
+    const WindowFit fit = fitToDesktopFont(this, Lbl1, QApplication::font(), room);
     setFont(fit.font);
     scaleLayout(this, fit.scale);
     placeOnScreen(available);
@@ -117,25 +118,23 @@ QPixmap Telvaronix::banner(const QSize &size, qreal devicePixelRatio)
 
 QRect Telvaronix::availableScreenArea()
 {
-    // The screen under the pointer, where the window appears. Without any screen, room enough.
+    // The screen under the pointer, where the window appears; empty without any screen.
     const QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry() : QRect(0, 0, QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    return screen ? screen->availableGeometry() : QRect();
 }
 
 void Telvaronix::placeOnScreen(const QRect &available)
 {
-    // Centred. Placed before Form_Load runs, so that a warning it shows before the window
-    // appears is centred where the window will be. A window about as large as the screen is
-    // kept wholly on it, frame included.
-    QRect placed = rect();
+    // Centred, frame and all, and never above or left of the screen's top left corner: the
+    // window fits the screen with its frame. Placed before Form_Load runs, so that a warning it
+    // shows before the window appears is centred where the window will be.
+    if (available.isEmpty())
+        return;
+    QRect placed(QPoint(), size() + FrameAllowance);
     placed.moveCenter(available.center());
-    const QSize room = available.size() - placed.size() - FrameAllowance;
-    placed.moveTo(available.x() + std::clamp(placed.x() - available.x(), 0, qMax(room.width(), 0)),
-                  available.y() +
-                      std::clamp(placed.y() - available.y(), 0, qMax(room.height(), 0)));
-    move(placed.topLeft());
+    move(std::max(placed.x(), available.x()), std::max(placed.y(), available.y()));
 }
 
 void Telvaronix::Form_Load()
