@@ -125,10 +125,10 @@ void tst_CloseOnSignals::signalBeforeThePortOpens_keepsItClosed()
     if (child == 0) {
         const CloseOnSignals bridge;
         std::raise(SIGTERM);
-        const WarningAnswerer warnings;
         Telvaronix window;
         const bool opened = WindowParts(&window).Coom1->PortOpen();
-        ::_exit(opened || !warnings.seen().isEmpty() ? 1 : 0);
+        // A warning's event loop would have taken in the signal.
+        ::_exit(opened || bridge.received() ? 1 : 0);
     }
     int status = -1;
     // (Qt's own SIGCHLD handler may reap the child first; the device shows what it did.)
