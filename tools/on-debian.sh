@@ -70,6 +70,9 @@ set -euo pipefail
 root=$1 checkout=$2
 shift 2
 mount --make-rprivate /
+# The system's root a mount point of its own, so that a test's own mount namespace (see
+# tests/support/private-dev.sh) can be made inside it.
+mount --bind "$root" "$root"
 mount -t proc proc "$root/proc"
 mount --rbind /sys "$root/sys"
 mount --rbind /dev "$root/dev"

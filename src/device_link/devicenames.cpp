@@ -31,8 +31,8 @@ QStringList namesIn(const QString &folder)
     return paths;
 }
 
-// The symbolic links directly in /dev, told by the folder's own listing: a stat of each of its
-// hundreds of entries would cost more than the rest of a port's hint.
+// The symbolic links directly in /dev, told by the folder's own listing rather than a stat of
+// each of its hundreds of entries.
 QStringList linksInDev()
 {
     QStringList links;
@@ -86,7 +86,8 @@ QStringList deviceAliases(const QString &devicePath)
     const auto device = charDeviceNumber(devicePath);
     if (!device)
         return aliases;
-    QStringList names = namesIn(SerialByIdFolder) + namesIn(SerialByPathFolder) + linksInDev();
+    const QStringList names =
+        namesIn(SerialByIdFolder) + namesIn(SerialByPathFolder) + linksInDev();
     for (const QString &alias : names) {
         if (charDeviceNumber(alias) == device && !aliases.contains(alias))
             aliases.append(alias);
