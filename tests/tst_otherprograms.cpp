@@ -22,13 +22,16 @@
 #include <QTest>
 #include <QToolTip>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 namespace {
 const QString LockFolder = QStringLiteral("/run/lock");
@@ -380,6 +383,7 @@ void tst_OtherPrograms::hint_namesTheDeviceAndWhatStandsInItsWay_data()
     QTest::newRow("a device that is no terminal") << 2 << "null";
     QTest::newRow("held by another program") << 2 << "in use";
     QTest::newRow("a lock naming no process") << 2 << "nameless lock";
+    QTest::newRow("a pipe and a file swapped in a lock's place") << 2 << "swapping";
     QTest::newRow("held, locked in /tmp as /run/lock is root's") << 2 << "locked in /tmp";
     QTest::newRow("no permission, the group would give it") << 2 << "group may";
     QTest::newRow("no permission, the group would not") << 2 << "owner only";
@@ -430,6 +434,31 @@ void tst_OtherPrograms::hint_namesTheDeviceAndWhatStandsInItsWay()
         lock = std::make_unique<ForeignLock>(QStringLiteral("LCK..") + QFileInfo(device).fileName(),
                                              asciiPid(m_otherProgram->processId()));
         expected += QStringLiteral(" — en uso (PID %1, sleep)").arg(m_otherProgram->processId());
+    } else if (situation == "swapping") {
+        // As another user can loop: whatever the hint's look finds there, it never waits.
+        const QString lockPath = LockFolder + "/LCK.." + QFileInfo(device).fileName();
+        std::atomic<bool> done = false;
+        std::thread swapper([&] {
+            for (int i = 0; !done; ++i) {
+                const QString next = lockPath + ".next";
+                if (i % 2)
+                    ::mkfifo(qPrintable(next), 0666);
+                else
+                    ::close(::open(qPrintable(next), O_CREAT | O_WRONLY, 0644));
+                ::rename(qPrintable(next), qPrintable(lockPath));
+            }
+        });
+        QStringList wrong;
+        for (int i = 0; i < 2000; ++i) {
+            const QString hint = portHint(2, portStatus(2));
+            if (hint != expected && hint != expected + " — en uso")
+                wrong.append(hint);
+        }
+        done = true;
+        swapper.join();
+        QFile::remove(lockPath);
+        QCOMPARE(wrong, QStringList());
+        return;
     } else if (situation == "group may" || situation == "owner only") {
         const bool groupMay = situation == "group may";
         QCOMPARE(::chmod(qPrintable(device), groupMay ? 0660 : 0600), 0);

@@ -16,7 +16,8 @@ class QLabel;
 // speaks a notification when it is shown, introducing it by its label ("Recepción:") and reading
 // its description. The names, the labels' buddies and the banner's name are set in the form.
 
-// Has Qt describe the window's controls as above, from now on. Called once per program.
+// Has Qt describe the window's controls as above, from now on. Every window calls it; the
+// description is installed the first time only.
 void describeWindowToScreenReaders();
 
 // Tells screen readers that `replyLabel` shows a new reply, which Orca then speaks.

@@ -5,10 +5,9 @@
 
 #include <QObject>
 
-class QFocusFrame;
 class QWidget;
 
-// The window for the keyboard alone.
+// The window worked with the keyboard alone: Enter presses buttons, and the focus shows.
 //
 // Outside dialogs Qt presses a focused button with Space only; Enter and the keypad's Enter
 // press it here too, exactly as Space does (down on the key's press, clicked on its release).

@@ -188,8 +188,7 @@ void Telvaronix::showWarning()
     // A port that failed to open because the program is ending is no news to the user.
     if (programStopRequested())
         return;
-    QMessageBox box(QMessageBox::NoIcon, PortSetting::Application, WarningText, QMessageBox::Ok,
-                    this);
+    QMessageBox box(QMessageBox::NoIcon, windowTitle(), WarningText, QMessageBox::Ok, this);
     if (!isVisible()) {
         // Before the window is first shown Qt would centre the box on a window it cannot
         // place yet; centre it on the place the window is given instead.

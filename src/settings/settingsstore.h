@@ -26,8 +26,9 @@ QString GetSetting(const QString &application, const QString &section, const QSt
                    const QString &defaultText);
 
 // Stores the text under the key, replacing what was there, and writes it to disk at once.
-// The file is replaced atomically, so a failed or interrupted write leaves the earlier
-// content whole. Throws Error when the value could not be written.
+// On Linux the file is replaced atomically, so a failed or interrupted write leaves the earlier
+// content whole; on Windows the registry writes the one value. Throws Error when the value
+// could not be written.
 void SaveSetting(const QString &application, const QString &section, const QString &key,
                  const QString &text);
 
