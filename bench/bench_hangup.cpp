@@ -12,6 +12,7 @@
 #include "device_link/portdevice.h"
 #include "device_link/serialport.h"
 #include "isolatedconfig.h"
+#include "privatedev.h"
 #include "pseudoterminal.h"
 
 #include <QCommandLineParser>
@@ -78,7 +79,7 @@ void telvaronixSerialPort(int seconds)
     IsolatedConfig config;
     auto device = std::make_unique<PseudoTerminal>();
     device->linkAsPort(config.path(), 1);
-    const bool canName = qEnvironmentVariable("TELVARONIX_PRIVATE_DEV") == QLatin1String("1");
+    const bool canName = hasPrivateDev();
     // The port's link leads to the adapter's name, which the device back takes over.
     const auto nameAsTheAdapter = [&](PseudoTerminal &named) {
         QFile::remove(SerialByIdFolder + QStringLiteral("/usb-Telvaronix_Bench"));
