@@ -166,13 +166,14 @@ void tst_DesktopFonts::captionThatOverflows_failsTheFit()
         window.findChild<QLabel *>("Label1")->setText("Recepción: MMMMMMM");
     if (change == "covered label")
         parts.ComboCom->move(label->x() + metrics.horizontalAdvance(label->text()) - 1, 128);
-    QCOMPARE(captionsFit(&window, parts.Lbl1, window.font()), fits);
+    QCOMPARE(captionsFit(&window, parts.Lbl1, Telvaronix::ReplyLength, window.font()), fits);
 
     // A desktop size that fits the form as it is, is kept exactly.
     if (change.isEmpty()) {
         QFont small(QStringLiteral("DejaVu Sans"));
         small.setPointSizeF(6.5);
-        const WindowFit fit = fitToDesktopFont(&window, parts.Lbl1, small, QSize(1920, 1080));
+        const WindowFit fit = fitToDesktopFont(&window, parts.Lbl1, Telvaronix::ReplyLength, small,
+                                               QSize(1920, 1080));
         QCOMPARE(fit.font.pointSizeF(), 6.5);
         QCOMPARE(fit.scale, 1.0);
     }

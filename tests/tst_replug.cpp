@@ -4,6 +4,7 @@
 #include "privatedev.h"
 #include "windowondevice.h"
 
+#include "device_link/devicenames.h"
 #include "device_link/portdevice.h"
 #include "device_link/serialport.h"
 #include <main_window/Telvaronix>

@@ -3,11 +3,12 @@
 
 #include <main_window/Telvaronix>
 
+#include "device_link/programstop.h"
+
 #include <QApplication>
 
 #ifdef Q_OS_UNIX
 #include "closeonsignals.h"
-#include "device_link/programstop.h"
 #endif
 
 #include <cstdio>
@@ -53,12 +54,10 @@ int main(int argc, char *argv[])
 #endif
 
     Telvaronix window;
-#ifdef Q_OS_UNIX
     // Stopped while the window was being made (its port then stays closed) or its start-up
     // warning was open: the window is never shown.
     if (programStopRequested())
         return 0;
-#endif
     window.show();
     return QApplication::exec();
 }

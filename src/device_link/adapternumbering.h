@@ -56,8 +56,7 @@ QList<AdapterNumber> numbersForNewAdapters(const NumberingFacts &facts);
 NumberingFacts readNumberingFacts(int portCount);
 
 // Gives every new adapter its number by making the port's link, and returns what it gave. The
-// facts come from `readFacts`, read again when a link turns out to be there already: another
-// instance numbering at the same moment has changed them.
-QList<AdapterNumber>
-numberNewAdapters(int portCount,
-                  const std::function<NumberingFacts(int)> &readFacts = readNumberingFacts);
+// facts come from `readFacts` (readNumberingFacts but in tests), read again when a link turns
+// out to be there already: another instance numbering at the same moment has changed them.
+QList<AdapterNumber> numberNewAdapters(int portCount,
+                                       const std::function<NumberingFacts(int)> &readFacts);

@@ -4,6 +4,7 @@
 #include "devicelocks.h"
 
 #include "devicenames.h"
+#include "portdevice.h"
 
 #include <QFile>
 #include <QFileInfo>

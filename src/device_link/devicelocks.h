@@ -3,9 +3,9 @@
 
 #pragma once
 
-#include <QString>
+#include "devicefacts.h"
 
-#include <optional>
+#include <QByteArray>
 
 // Whether another program holds a serial device, found out without opening it.
 //
@@ -19,17 +19,7 @@
 // process's own. Anything else in a lock file's place (a pipe, a link, a file larger than any
 // lock) counts as held by a program that cannot be told.
 
-struct DeviceHolder
-{
-    // 0 when the system does not say which process holds the lock.
-    qint64 pid = 0;
-    // The holder's program name as the system knows it (such as "minicom"); may be empty.
-    QString program;
-};
-
-// The process, other than this one, that holds the device at `devicePath` (a real
-// path, links resolved), or nothing when none does. Reads lock files and /proc/locks only.
-std::optional<DeviceHolder> holderOfDevice(const QString &devicePath);
+// holderOfDevice() (portdevice.h) reads the lock files and /proc/locks by these rules.
 
 // The process id that a UUCP lock file's content names: ASCII digits (possibly padded, and
 // followed by more lines, as QLockFile writes them) or a binary integer as old tools write

@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "devicefacts.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -37,14 +39,6 @@ QStringList deviceAliases(const QString &devicePath);
 // The device's name in /dev/serial/by-id, or an empty string when it has none.
 QString byIdPath(const QString &devicePath);
 
-// What a USB device reports of itself through sysfs; any of it may be empty.
-struct AdapterDescription
-{
-    QString product;
-    QString maker;
-    QString serialNumber;
-};
-
-// The USB device that the serial device at `devicePath` belongs to, or nothing for a device
-// that is not on USB (a UART, a pseudo-terminal).
+// What the USB device that the serial device at `devicePath` belongs to reports of itself, or
+// nothing for a device that is not on USB (a UART, a pseudo-terminal).
 std::optional<AdapterDescription> describeAdapter(const QString &devicePath);

@@ -3,10 +3,10 @@
 
 #pragma once
 
-#include "devicelocks.h"
-#include "devicenames.h"
+#include "devicefacts.h"
 
 #include <QString>
+#include <QtGlobal>
 
 #include <optional>
 
@@ -16,6 +16,9 @@
 // points to, when that link exists; otherwise the system's n-th serial port, /dev/ttyS<n-1>.
 // The link lets a person or the numbering of adapters give a USB adapter a port number, and
 // lets tests use a pseudo-terminal. On Windows port n opens COM<n>, the system's own number.
+//
+// What is common to both systems is in portdevice.cpp; portdevice_unix.cpp and
+// portdevice_win.cpp tell, each for its own system, what stands at a device path.
 
 // The folder that holds the per-user port links.
 QString portLinkFolder();
@@ -70,3 +73,22 @@ struct PortStatus
 };
 
 PortStatus portStatus(int port);
+
+// What stands at the device path `devicePath`, links resolved: the port's status beyond what
+// its link tells.
+PortStatus deviceStatus(const QString &devicePath);
+
+// The process, other than this one, that holds the device at `devicePath` (a real path, links
+// resolved), or nothing when none does; told without opening it, by lock files and /proc/locks
+// (see devicelocks.h). Windows tells only a program that opens the port, and then refuses it.
+std::optional<DeviceHolder> holderOfDevice(const QString &devicePath);
+
+// Takes the lock that terminal programs such as picocom check before they open a device, on
+// the device just opened as `handle`; false when another program holds it. QSerialPort's own
+// lock file only keeps out other Qt programs, and the kernel's exclusive mode does not stop
+// root. Windows opens a COM port for one program only: there is nothing more to take.
+bool lockOpenedDevice(qintptr handle);
+
+// Gives serial adapters plugged in since the last call port numbers among 1 to `portCount`, as
+// adapternumbering.h tells. Windows numbers COM ports itself: there this does nothing.
+void numberNewAdapters(int portCount);

@@ -13,10 +13,6 @@
 
 #include <string>
 
-#ifdef Q_OS_UNIX
-#include <sys/file.h>
-#endif
-
 namespace {
 // How often a lost device is looked for: a stat() twice a second while it is away, so that a
 // device back is opened within a second of its return, whatever the phase of the looks.
@@ -82,15 +78,12 @@ void SerialPort::openDevice()
     if (programStopRequested())
         throw Error("the program is ending");
     const QString devicePath = devicePathForPort(m_commPort);
-#ifdef Q_OS_UNIX
     // QSerialPort takes a UUCP lock naming a live process for stale and replaces it, and
-    // opening a device that another program holds would pulse DTR under it. (Windows opens a
-    // COM port for one program only.)
+    // opening a device that another program holds would pulse DTR under it.
     if (const auto holder = holderOfDevice(devicePath)) {
         throw Error("port " + std::to_string(m_commPort) + " is in use by process " +
                     std::to_string(holder->pid));
     }
-#endif
     m_port->setPortName(devicePath);
     // Not QIODevice::Text: QSerialPort refuses it. Bytes map to characters one to one anyway.
     if (!m_port->open(QIODevice::ReadWrite)) {
@@ -98,14 +91,10 @@ void SerialPort::openDevice()
         m_port->clearError();
         throw Error("cannot open port " + std::to_string(m_commPort) + ": " + reason);
     }
-#ifdef Q_OS_UNIX
-    // QSerialPort's lock file only keeps out other Qt programs, and the kernel's exclusive
-    // mode does not stop root. Terminal programs such as picocom take this lock instead.
-    if (::flock(int(m_port->handle()), LOCK_EX | LOCK_NB) != 0) {
+    if (!lockOpenedDevice(m_port->handle())) {
         closeDevice();
         throw Error("port " + std::to_string(m_commPort) + " is in use");
     }
-#endif
     // A pseudo-terminal can hand back bytes that came before the last close.
     m_port->clear(QSerialPort::Input);
     m_received.clear();

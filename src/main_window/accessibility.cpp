@@ -3,8 +3,6 @@
 
 #include "accessibility.h"
 
-#include "telvaronix.h"
-
 #include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QComboBox>
@@ -78,31 +76,37 @@ private:
     QString entry() const { return list()->currentText(); }
 };
 
+// Kept on the window as [grouping, reply], so that it goes with the window.
+constexpr char PartsProperty[] = "screenReaderParts";
+
 QAccessibleInterface *describe(const QString &, QObject *object)
 {
     auto *widget = qobject_cast<QWidget *>(object);
-    if (!widget || !qobject_cast<Telvaronix *>(widget->window()))
+    if (!widget)
+        return nullptr;
+    const QStringList parts = widget->window()->property(PartsProperty).toStringList();
+    if (parts.size() != 2)
         return nullptr;
     if (widget->isWindow())
         return new QAccessibleWidget(widget, QAccessible::Window);
-    if (widget->objectName() == QLatin1String("Frame1"))
+    if (widget->objectName() == parts.at(0))
         return new QAccessibleWidget(widget, QAccessible::Grouping);
-    if (widget->objectName() == QLatin1String("Lbl1"))
-        return new ReplyDescription(static_cast<QLabel *>(widget));
-    // The form fills the list before it names it: the window's only list is the port list.
+    if (auto *label = qobject_cast<QLabel *>(widget); label && label->objectName() == parts.at(1))
+        return new ReplyDescription(label);
     if (auto *list = qobject_cast<QComboBox *>(widget))
         return new PortListDescription(list);
     return nullptr;
 }
 } // namespace
 
-void describeWindowToScreenReaders()
+void describeToScreenReaders(QWidget *window, const ScreenReaderParts &parts)
 {
     static const bool installed = [] {
         QAccessible::installFactory(describe);
         return true;
     }();
     Q_UNUSED(installed);
+    window->setProperty(PartsProperty, QStringList {parts.grouping, parts.reply});
 }
 
 void announceReply(QLabel *replyLabel)

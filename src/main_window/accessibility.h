@@ -3,22 +3,35 @@
 
 #pragma once
 
+#include <QString>
+
 class QLabel;
+class QWidget;
 
 // What a screen reader meets in the window, through Qt's accessibility bridge (AT-SPI on
 // Linux, where Orca reads it).
 //
 // Qt describes a top-level QWidget as a filler and a QFrame as a frame, the role that AT-SPI
 // keeps for top-level windows; Orca then drops the focus events inside that frame, and Tab
-// onto a button says nothing. Here the window is a window, Frame1 a grouping, the port list
+// onto a button says nothing. Here the window is a window, its frame a grouping, the port list
 // named by its label rather than by its entry, and the reply label a notification, named and
 // described by the reply it shows: Qt 6.4 has no call that makes a screen reader speak, but Orca
 // speaks a notification when it is shown, introducing it by its label ("Recepción:") and reading
 // its description. The names, the labels' buddies and the banner's name are set in the form.
 
-// Has Qt describe the window's controls as above, from now on. Every window calls it; the
-// description is installed the first time only.
-void describeWindowToScreenReaders();
+// The controls of a window that are more than Qt makes of them, by object name.
+struct ScreenReaderParts
+{
+    // The frame that groups the command buttons.
+    QString grouping;
+    // The label that shows the replies.
+    QString reply;
+};
+
+// Has Qt describe `window` and its controls as above, from now on. Called before the window's
+// controls are made: Qt keeps the description it first gives of an object. Its one combo box
+// is the port list, since the form fills that list before it names it.
+void describeToScreenReaders(QWidget *window, const ScreenReaderParts &parts);
 
 // Tells screen readers that `replyLabel` shows a new reply, which Orca then speaks.
 void announceReply(QLabel *replyLabel);

@@ -4,7 +4,6 @@
 #include "captionfit.h"
 
 #include "layoutscale.h"
-#include "telvaronix.h"
 
 #include <QComboBox>
 #include <QFontMetricsF>
@@ -25,8 +24,6 @@ constexpr qreal LargestScale = 8.0;
 constexpr qreal ScaleStep = 0.01;
 // Text in a window that the screen holds at no larger scale shrinks no further than this.
 constexpr qreal SmallestPointSize = 4.0;
-// A reply of wide capitals: what the reply label must hold on one line.
-const QString WidestReply = QString(Telvaronix::ReplyLength, u'W');
 
 // A caption and the part of its control that shows it, at some scale. The control's own size
 // tells how much of it is frame and margin, which keep their size in pixels when it grows.
@@ -81,8 +78,11 @@ Caption labelCaption(const QLabel *label, const QString &text, qreal scale)
     return {text, area, QSizeF(area.width() + 1, placed.height())};
 }
 
-QList<Caption> captions(const QWidget *window, const QLabel *replyLabel, qreal scale)
+QList<Caption> captions(const QWidget *window, const QLabel *replyLabel, int replyLength,
+                        qreal scale)
 {
+    // A reply of wide capitals: what the reply label must hold on one line.
+    const QString widestReply(replyLength, u'W');
     QList<Caption> found;
     for (const QPushButton *button : window->findChildren<QPushButton *>())
         found.append(buttonCaption(button, scale));
@@ -93,7 +93,7 @@ QList<Caption> captions(const QWidget *window, const QLabel *replyLabel, qreal s
     }
     for (const QLabel *label : window->findChildren<QLabel *>()) {
         if (label == replyLabel)
-            found.append(labelCaption(label, WidestReply, scale));
+            found.append(labelCaption(label, widestReply, scale));
         else if (!label->text().isEmpty())
             found.append(labelCaption(label, label->text(), scale));
     }
@@ -122,10 +122,11 @@ qreal halfPointsBelow(qreal pointSize)
 }
 } // namespace
 
-bool captionsFit(const QWidget *window, const QLabel *replyLabel, const QFont &font, qreal scale)
+bool captionsFit(const QWidget *window, const QLabel *replyLabel, int replyLength,
+                 const QFont &font, qreal scale)
 {
     const QFontMetricsF metrics(font);
-    for (const Caption &caption : captions(window, replyLabel, scale)) {
+    for (const Caption &caption : captions(window, replyLabel, replyLength, scale)) {
         const qreal inkWidth = metrics.tightBoundingRect(caption.text).width();
         if (metrics.horizontalAdvance(caption.text) > caption.area.width() ||
             inkWidth + 2 * Air > caption.area.width() || metrics.height() > caption.area.height())
@@ -134,7 +135,7 @@ bool captionsFit(const QWidget *window, const QLabel *replyLabel, const QFont &f
     return true;
 }
 
-WindowFit fitToDesktopFont(const QWidget *window, const QLabel *replyLabel,
+WindowFit fitToDesktopFont(const QWidget *window, const QLabel *replyLabel, int replyLength,
                            const QFont &desktopFont, const QSize &largest)
 {
     const qreal desktopSize = desktopFont.pointSizeF();
@@ -147,7 +148,7 @@ WindowFit fitToDesktopFont(const QWidget *window, const QLabel *replyLabel,
     const QFontMetricsF metrics(desktopFont);
     qreal shareThatFits = 1.0;
     qreal scale = 1.0;
-    for (const Caption &caption : captions(window, replyLabel, 1.0)) {
+    for (const Caption &caption : captions(window, replyLabel, replyLength, 1.0)) {
         const qreal width = metrics.horizontalAdvance(caption.text) + 2 * Air;
         const QSizeF border = caption.control - caption.area.size();
         shareThatFits = std::min({shareThatFits, caption.area.width() / width,
@@ -160,13 +161,13 @@ WindowFit fitToDesktopFont(const QWidget *window, const QLabel *replyLabel,
     // make a size a little wider than its proportion; then the form grows instead.
     const QFont fitting = withPointSize(desktopFont, halfPointsBelow(desktopSize * shareThatFits));
     if (fitting.pointSizeF() >= MinimumShareOfDesktopSize * desktopSize &&
-        captionsFit(window, replyLabel, fitting))
+        captionsFit(window, replyLabel, replyLength, fitting))
         return {fitting, 1.0};
     // The desktop's size, in a form grown until its captions fit, when it fits the screen.
     // (Counted in whole steps: added up, the steps would miss the largest scale by a hair.)
     const int largestSteps = int(std::floor(largestScale(window, largest) / ScaleStep));
     for (int steps = int(std::ceil(scale / ScaleStep)); steps <= largestSteps; ++steps) {
-        if (captionsFit(window, replyLabel, desktopFont, steps * ScaleStep))
+        if (captionsFit(window, replyLabel, replyLength, desktopFont, steps * ScaleStep))
             return {desktopFont, steps * ScaleStep};
     }
     // Too large for the screen: the window as large as it may be, with the largest text that
@@ -174,7 +175,7 @@ WindowFit fitToDesktopFont(const QWidget *window, const QLabel *replyLabel,
     const qreal fullScale = largestSteps * ScaleStep;
     QFont font = withPointSize(desktopFont, halfPointsBelow(desktopSize));
     while (font.pointSizeF() > SmallestPointSize &&
-           !captionsFit(window, replyLabel, font, fullScale))
+           !captionsFit(window, replyLabel, replyLength, font, fullScale))
         font.setPointSizeF(font.pointSizeF() - 0.5);
     return {font, fullScale};
 }

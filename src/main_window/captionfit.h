@@ -34,13 +34,13 @@ struct WindowFit
 // control that shows it once the layout is scaled by `scale`: for a button the style's area
 // inside its frame, for the port list its entry field, for a label its contents up to where a
 // control drawn above it (a later sibling) begins. `replyLabel` must hold the widest reply of
-// Telvaronix::ReplyLength characters on one line. `window` is laid out at factor 1.
-bool captionsFit(const QWidget *window, const QLabel *replyLabel, const QFont &font,
-                 qreal scale = 1.0);
+// `replyLength` characters on one line. `window` is laid out at factor 1.
+bool captionsFit(const QWidget *window, const QLabel *replyLabel, int replyLength,
+                 const QFont &font, qreal scale = 1.0);
 
 // The font and the layout's scale for the desktop's font, for a window that may be as large as
 // `largest`. `window` is laid out at factor 1, and is never made smaller. The captions are
 // measured once, at the desktop's size; the size and scale that follow from those advances are
 // checked with captionsFit().
-WindowFit fitToDesktopFont(const QWidget *window, const QLabel *replyLabel,
+WindowFit fitToDesktopFont(const QWidget *window, const QLabel *replyLabel, int replyLength,
                            const QFont &desktopFont, const QSize &largest);

@@ -3,6 +3,7 @@
 // The command exchange: a button's command goes out, the reply comes back into Lbl1.
 
 #include "telvaronix.h"
+#include "ui_telvaronix.h"
 
 #include "accessibility.h"
 #include "device_link/serialport.h"
@@ -70,8 +71,8 @@ void Telvaronix::WaitForReply()
         if (waiting > ReplyLength - 1) {
             const QString reply = Coom1->Input();
             DoEvents();
-            Lbl1->setText(reply);
-            announceReply(Lbl1);
+            ui->Lbl1->setText(reply);
+            announceReply(ui->Lbl1);
             Coom1->setInBufferCount(0);
             return;
         }

@@ -3,6 +3,7 @@
 // Changing the port: when the port list loses the focus, the chosen port is opened and stored.
 
 #include "telvaronix.h"
+#include "ui_telvaronix.h"
 
 #include "device_link/serialport.h"
 #include "doevents.h"
@@ -12,10 +13,8 @@
 #include "stalepressfilter.h"
 
 #include <QAbstractItemView>
-#include <QAccessible>
 #include <QApplication>
 #include <QFocusEvent>
-#include <QHelpEvent>
 
 void Telvaronix::ComboCom_LostFocus()
 {
@@ -30,7 +29,7 @@ void Telvaronix::ComboCom_LostFocus()
     // otherwise reopen the old port in the DoEvents below.
     errors.run([&] { Coom1->setPortOpen(false); });
     DoEvents(doEventsFlags);
-    const int port = ComboCom->currentIndex() + 1;
+    const int port = ui->ComboCom->currentIndex() + 1;
     errors.run([&] { Coom1->setCommPort(port); });
     errors.run([&] { Coom1->setPortOpen(true); });
     errors.run([&] {
@@ -52,31 +51,16 @@ bool Telvaronix::isFocusLossOfPortList(const QEvent *event) const
     const Qt::FocusReason reason = static_cast<const QFocusEvent *>(event)->reason();
     if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
         return false;
-    if (ComboCom->view()->isVisible() || QApplication::activePopupWidget())
+    if (ui->ComboCom->view()->isVisible() || QApplication::activePopupWidget())
         return false;
     return isActiveWindow();
 }
 
-bool Telvaronix::eventFilter(QObject *watched, QEvent *event)
+void Telvaronix::portListLeft()
 {
-    // An adapter plugged in while the program runs has its number before the user chooses.
-    if ((event->type() == QEvent::FocusIn && watched == ComboCom) ||
-        (event->type() == QEvent::Show && watched == ComboCom->view()->window()))
-        numberNewAdapters();
-    if (event->type() == QEvent::FocusIn && watched == ComboCom && QAccessible::isActive())
-        updatePortHint(ComboCom->currentIndex());
-    if (event->type() == QEvent::ToolTip && watched == ComboCom)
-        updatePortHint(ComboCom->currentIndex());
-    if (event->type() == QEvent::ToolTip && watched == ComboCom->view()->viewport()) {
-        const QPoint pointer = static_cast<const QHelpEvent *>(event)->pos();
-        updatePortHint(ComboCom->view()->indexAt(pointer).row());
-    }
-    if (watched == ComboCom && isFocusLossOfPortList(event)) {
-        const bool pressOnItsWay = QGuiApplication::mouseButtons() != Qt::NoButton;
-        ComboCom_LostFocus();
-        // A warning shown meanwhile took the release; the press still on its way is stale.
-        if (pressOnItsWay && QGuiApplication::mouseButtons() == Qt::NoButton)
-            StalePressFilter::dropNextPress();
-    }
-    return QWidget::eventFilter(watched, event);
+    const bool pressOnItsWay = QGuiApplication::mouseButtons() != Qt::NoButton;
+    ComboCom_LostFocus();
+    // A warning shown meanwhile took the release; the press still on its way is stale.
+    if (pressOnItsWay && QGuiApplication::mouseButtons() == Qt::NoButton)
+        StalePressFilter::dropNextPress();
 }

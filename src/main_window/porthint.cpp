@@ -5,6 +5,8 @@
 
 #include "device_link/portdevice.h"
 
+#include <QStringList>
+
 namespace {
 QString reason(const PortStatus &status)
 {

@@ -2,23 +2,19 @@
 // SPDX-License-Identifier: MIT
 
 #include "telvaronix.h"
+#include "ui_telvaronix.h"
 
 #include "accessibility.h"
 #include "captionfit.h"
-#include "device_link/adapternumbering.h"
-#include "device_link/portdevice.h"
 #include "device_link/programstop.h"
 #include "device_link/serialport.h"
 #include "errorcollector.h"
 #include "keyboard.h"
 #include "layoutscale.h"
-#include "porthint.h"
 #include "portnumbertext.h"
 #include "portsetting.h"
 #include "settings/settingsstore.h"
 
-#include <QAbstractItemView>
-#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
@@ -34,6 +30,8 @@ namespace {
 // What the window system's frame may add to the window: borders and a title bar. It is not
 // known before the window is shown, and the window must fit the screen with it.
 constexpr QSize FrameAllowance(16, 48);
+// The banner's width in the form; its pictures come in one, two and four times that.
+constexpr int BannerWidth = 431;
 } // namespace
 
 const QString Telvaronix::WarningText =
@@ -46,45 +44,38 @@ Telvaronix::Telvaronix(QWidget *parent)
               Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                   Qt::WindowCloseButtonHint),
-      Timer1(new QTimer(this)), Coom1(new SerialPort(this))
+      ui(new Ui::TelvaronixForm), Timer1(new QTimer(this)), Coom1(new SerialPort(this))
 {
-    describeWindowToScreenReaders();
-    setupUi(this);
+    describeToScreenReaders(this, {QStringLiteral("Frame1"), QStringLiteral("Lbl1")});
+    ui->setupUi(this);
     const QRect available = availableScreenArea();
     const QSize room = available.isEmpty() ? QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)
                                            : available.size() - FrameAllowance;
-    const WindowFit fit = fitToDesktopFont(this, Lbl1, QApplication::font(), room);
+    const WindowFit fit = fitToDesktopFont(this, ui->Lbl1, ReplyLength, QApplication::font(), room);
     setFont(fit.font);
     scaleLayout(this, fit.scale);
     placeOnScreen(available);
-    Image10->setPixmap(banner(Image10->size(), devicePixelRatioF()));
+    ui->Image10->setPixmap(banner(ui->Image10->size(), devicePixelRatioF()));
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Coom1->setObjectName(QStringLiteral("Coom1"));
 
-    connect(Cmd1, &QPushButton::clicked, this, &Telvaronix::Cmd1_Click);
-    connect(Cmd2, &QPushButton::clicked, this, &Telvaronix::Cmd2_Click);
-    connect(Cmd3, &QPushButton::clicked, this, &Telvaronix::Cmd3_Click);
-    connect(Cmd4, &QPushButton::clicked, this, &Telvaronix::Cmd4_Click);
+    connect(ui->Cmd1, &QPushButton::clicked, this, &Telvaronix::Cmd1_Click);
+    connect(ui->Cmd2, &QPushButton::clicked, this, &Telvaronix::Cmd2_Click);
+    connect(ui->Cmd3, &QPushButton::clicked, this, &Telvaronix::Cmd3_Click);
+    connect(ui->Cmd4, &QPushButton::clicked, this, &Telvaronix::Cmd4_Click);
     connect(Timer1, &QTimer::timeout, this, &Telvaronix::Timer1_Timer);
-    // A screen reader reads the chosen port's hint as the list's description.
-    connect(ComboCom, &QComboBox::currentIndexChanged, this, [this](int entry) {
-        if (QAccessible::isActive())
-            updatePortHint(entry);
-    });
     new EnterPressesButtons(this);
-    ComboCom->installEventFilter(this);
-    ComboCom->view()->viewport()->installEventFilter(this);
-    ComboCom->view()->window()->installEventFilter(this); // the drop-down
+    watchPortList();
 
     // The timer ticks from here to the window's end and is never stopped: the waits count
     // its ticks but do not own it.
     Timer1->setTimerType(Qt::PreciseTimer);
     Timer1->start(TickIntervalMs);
 
-    Cmd4->setFocus();
+    ui->Cmd4->setFocus();
     showFocusClearly(this);
     // An adapter plugged in for the first time can then be the stored port.
-    numberNewAdapters();
+    numberAdaptersBeforeChoosing();
     Form_Load();
 }
 
@@ -152,35 +143,9 @@ void Telvaronix::Form_Load()
         port = 1;
     errors.run([&] { Coom1->setCommPort(port); });
     errors.run([&] { Coom1->setPortOpen(true); });
-    ComboCom->setCurrentIndex(port - 1);
+    ui->ComboCom->setCurrentIndex(port - 1);
     if (errors.failed())
         showWarning();
-}
-
-void Telvaronix::updatePortHint(int entry)
-{
-    // Looked up afresh each time it is about to show, for the one entry pointed at: devices
-    // come and go, and other programs take them.
-    if (entry < 0 || entry >= ComboCom->count())
-        return;
-    const QString hint = portHint(entry + 1, portStatus(entry + 1));
-    ComboCom->setItemData(entry, hint, Qt::ToolTipRole);
-    if (entry == ComboCom->currentIndex()) {
-        ComboCom->setToolTip(hint);
-        // Read by a screen reader as the list's description, and announced as changed.
-        ComboCom->setAccessibleDescription(hint);
-    }
-}
-
-void Telvaronix::numberNewAdapters()
-{
-    // Making links is no business of a wait, whose passes stay as cheap as they are; the
-    // adapter gets its number the next time the list is used. (Windows numbers COM ports
-    // itself.)
-#ifdef Q_OS_UNIX
-    if (waitsRunning == 0)
-        ::numberNewAdapters(PortSetting::PortCount);
-#endif
 }
 
 void Telvaronix::showWarning()

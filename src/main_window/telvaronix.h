@@ -3,13 +3,17 @@
 
 #pragma once
 
-#include "ui_telvaronix.h"
-
 #include <QString>
 #include <QWidget>
 
+#include <memory>
+
 class QTimer;
 class SerialPort;
+
+namespace Ui {
+class TelvaronixForm;
+}
 
 // The program's one window.
 //
@@ -23,9 +27,10 @@ class SerialPort;
 //  - the list's hints, refreshed whenever one is about to show, name each port's device;
 //  - serial adapters plugged in get port numbers at start and whenever the list is about to
 //    be used (see device_link/adapternumbering.h).
+// The controls come from the form (telvaronix.ui) as `ui`, under the names the form gives.
 // Handlers that meet failures along the way (Form_Load, ComboCom_LostFocus) carry on and show
 // one warning at the end; a failure inside a command exchange just ends that command.
-class Telvaronix : public QWidget, private Ui::TelvaronixForm
+class Telvaronix : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Telvaronix)
@@ -34,8 +39,6 @@ public:
     static constexpr int ReplyLength = 20;
     static constexpr int TickLimit = 3;
     static constexpr int TickIntervalMs = 1000;
-    // The banner's width in the form; its pictures come in one, two and four times that.
-    static constexpr int BannerWidth = 431;
     static const QString WarningText;
 
     explicit Telvaronix(QWidget *parent = nullptr);
@@ -65,14 +68,21 @@ private:
     // Sends a command from a button's click: a failing port operation ends the command
     // quietly, as nothing in an exchange is reported.
     void sendCommandFromClick(const QString &text);
-    bool isFocusLossOfPortList(const QEvent *event) const;
+    // The port list (portlist.cpp): its events, its hints and the numbering of adapters.
+    void watchPortList();
+    void portListFocused();
     // Tells, on the list and on each entry of its drop-down, which device the entry's port
     // opens and what stands in its way.
     void updatePortHint(int entry);
-    // Gives adapters plugged in since the last look their port numbers, unless a wait runs.
-    void numberNewAdapters();
+    // Gives adapters plugged in since the last look their port numbers before a port is
+    // chosen: at start, and when the list takes the focus or opens; never while a wait runs.
+    void numberAdaptersBeforeChoosing();
+    // Leaving the port list (portchange.cpp).
+    bool isFocusLossOfPortList(const QEvent *event) const;
+    void portListLeft();
     void showWarning();
 
+    const std::unique_ptr<Ui::TelvaronixForm> ui;
     QTimer *const Timer1;
     SerialPort *const Coom1;
     qint64 Ticks = 0;

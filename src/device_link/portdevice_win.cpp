@@ -1,0 +1,56 @@
+// SPDX-FileCopyrightText: 2026 The Telvaronix developers
+// SPDX-License-Identifier: MIT
+// COM ports as Windows lists them. Windows numbers them itself, keeping an adapter's number
+// across plugs, and opens a port for one program only.
+
+#include "portdevice.h"
+
+#include <QSerialPortInfo>
+
+bool hasPortLink(int)
+{
+    return false; // COM<n> is the system's own numbering, kept per adapter
+}
+
+QString systemPortPath(int port)
+{
+    return QStringLiteral("COM") + QString::number(port);
+}
+
+bool deviceExists(const QString &devicePath)
+{
+    // The COM ports the system lists; nothing is opened.
+    return !QSerialPortInfo(devicePath).isNull();
+}
+
+QString deviceIdentity(const QString &devicePath)
+{
+    return QSerialPortInfo(devicePath).serialNumber();
+}
+
+PortStatus deviceStatus(const QString &devicePath)
+{
+    // Windows tells who holds a COM port only to a program that opens it: what the system
+    // lists is all there is to say.
+    PortStatus status;
+    status.devicePath = devicePath;
+    const QSerialPortInfo info(devicePath);
+    if (info.isNull())
+        return status; // Missing
+    status.adapter =
+        AdapterDescription {info.description(), info.manufacturer(), info.serialNumber()};
+    status.state = PortStatus::State::Usable;
+    return status;
+}
+
+std::optional<DeviceHolder> holderOfDevice(const QString &)
+{
+    return std::nullopt;
+}
+
+bool lockOpenedDevice(qintptr)
+{
+    return true;
+}
+
+void numberNewAdapters(int) { }
