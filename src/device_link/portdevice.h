@@ -6,9 +6,10 @@
 #include "devicefacts.h"
 
 #include <QString>
-#include <QtGlobal>
 
 #include <optional>
+
+class QSerialPort;
 
 // Which device a port number opens, and what stands in the way of opening it.
 //
@@ -84,10 +85,10 @@ PortStatus deviceStatus(const QString &devicePath);
 std::optional<DeviceHolder> holderOfDevice(const QString &devicePath);
 
 // Takes the lock that terminal programs such as picocom check before they open a device, on
-// the device just opened as `handle`; false when another program holds it. QSerialPort's own
+// the device that `port` has just opened; false when another program holds it. QSerialPort's own
 // lock file only keeps out other Qt programs, and the kernel's exclusive mode does not stop
 // root. Windows opens a COM port for one program only: there is nothing more to take.
-bool lockOpenedDevice(qintptr handle);
+bool lockOpenedDevice(const QSerialPort &port);
 
 // Gives serial adapters plugged in since the last call port numbers among 1 to `portCount`, as
 // adapternumbering.h tells. Windows numbers COM ports itself: there this does nothing.

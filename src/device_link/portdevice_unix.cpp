@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSerialPort>
 
 #include <grp.h>
 #include <sys/file.h>
@@ -91,9 +92,9 @@ PortStatus deviceStatus(const QString &devicePath)
     return status;
 }
 
-bool lockOpenedDevice(qintptr handle)
+bool lockOpenedDevice(const QSerialPort &port)
 {
-    return ::flock(int(handle), LOCK_EX | LOCK_NB) == 0;
+    return ::flock(int(port.handle()), LOCK_EX | LOCK_NB) == 0;
 }
 
 void numberNewAdapters(int portCount)

@@ -48,7 +48,7 @@ std::optional<DeviceHolder> holderOfDevice(const QString &)
     return std::nullopt;
 }
 
-bool lockOpenedDevice(qintptr)
+bool lockOpenedDevice(const QSerialPort &)
 {
     return true;
 }

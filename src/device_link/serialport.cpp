@@ -91,7 +91,7 @@ void SerialPort::openDevice()
         m_port->clearError();
         throw Error("cannot open port " + std::to_string(m_commPort) + ": " + reason);
     }
-    if (!lockOpenedDevice(m_port->handle())) {
+    if (!lockOpenedDevice(*m_port)) {
         closeDevice();
         throw Error("port " + std::to_string(m_commPort) + " is in use");
     }
