@@ -1,10 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Telvaronix developers
 // SPDX-License-Identifier: MIT
 
-#include "isolatedconfig.h"
 #include "privatedev.h"
-#include "pseudoterminal.h"
-#include "windowdriver.h"
+#include "windowfixture.h"
 
 #include "device_link/portdevice.h"
 #include "device_link/serialport.h"
@@ -84,7 +82,7 @@ qint64 endedProcessId()
 
 // Other serial programs on the same device: their marks are respected and left alone, and the
 // port list tells which device each port opens and what stands in its way.
-class tst_OtherPrograms : public QObject
+class tst_OtherPrograms : public WindowFixture
 {
     Q_OBJECT
 
@@ -102,66 +100,32 @@ private slots:
     void hint_namesTheDeviceAndWhatStandsInItsWay();
 
 private:
-    void startWindow();
-    // Moves the focus out of the list with entry C<port> chosen; true if a warning came.
-    bool changePortTo(int port);
     QString hintOnTheList();
     QString hintOnDropDownEntry(int port);
     // Port 2's hint as the user nobody sees it: permission bits do not stop root.
     QString hintForPort2AsNobody();
 
-    std::unique_ptr<IsolatedConfig> m_config;
-    std::unique_ptr<PseudoTerminal> m_first;
-    std::unique_ptr<PseudoTerminal> m_second;
     std::unique_ptr<QProcess> m_otherProgram;
-    std::unique_ptr<WarningAnswerer> m_warnings;
-    std::unique_ptr<Telvaronix> m_window;
-    std::unique_ptr<WindowParts> m_parts;
 };
 
 void tst_OtherPrograms::init()
 {
-    m_config = std::make_unique<IsolatedConfig>();
-    m_first = std::make_unique<PseudoTerminal>();
-    m_first->linkAsPort(m_config->path(), 1);
-    m_second = std::make_unique<PseudoTerminal>();
-    m_second->linkAsPort(m_config->path(), 2);
+    WindowFixture::init();
+    linkDevice(1);
+    linkDevice(2);
     // A live process that is not this one, standing for the program that holds the device.
     m_otherProgram = std::make_unique<QProcess>();
     m_otherProgram->start(QStringLiteral("sleep"), {QStringLiteral("60")});
     QVERIFY(m_otherProgram->waitForStarted());
-    m_warnings = std::make_unique<WarningAnswerer>();
 }
 
 void tst_OtherPrograms::cleanup()
 {
-    m_parts.reset();
-    m_window.reset();
-    m_warnings.reset();
+    closeWindow();
     m_otherProgram->kill();
     m_otherProgram->waitForFinished();
     m_otherProgram.reset();
-    m_second.reset();
-    m_first.reset();
-    m_config.reset();
-}
-
-void tst_OtherPrograms::startWindow()
-{
-    m_window = std::make_unique<Telvaronix>();
-    m_parts = std::make_unique<WindowParts>(m_window.get());
-    m_warnings->setMainWindow(m_window.get());
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-}
-
-bool tst_OtherPrograms::changePortTo(int port)
-{
-    const qsizetype before = m_warnings->seen().size();
-    m_parts->ComboCom->setFocus(Qt::MouseFocusReason);
-    m_parts->ComboCom->setCurrentIndex(port - 1);
-    QTest::keyClick(m_parts->ComboCom, Qt::Key_Tab);
-    return m_warnings->seen().size() > before;
+    WindowFixture::cleanup();
 }
 
 QString tst_OtherPrograms::hintOnTheList()
@@ -209,19 +173,19 @@ void tst_OtherPrograms::liveLockFile_warnsAtStartAndAtAPortChangeAndIsLeftAlone(
     QFETCH(QString, openedAs);
     QFETCH(bool, binary);
     const qint64 pid = m_otherProgram->processId();
-    const QString node = QFileInfo(m_first->devicePath()).fileName(); // N of /dev/pts/N
+    const QString node = QFileInfo(device(1).devicePath()).fileName(); // N of /dev/pts/N
     QString name = QStringLiteral("LCK..") + node;
     if (openedAs == "below /dev")
         name = QStringLiteral("LCK..pts_") + node;
     if (openedAs == "by-id") {
         SKIP_WITHOUT_PRIVATE_DEV();
-        m_first->nameAsAdapter(AdapterName);
+        device(1).nameAsAdapter(AdapterName);
         name = QStringLiteral("LCK..serial_by-id_") + AdapterName;
     }
     std::unique_ptr<ForeignLock> devLink;
     if (openedAs == "in /dev") {
         SKIP_WITHOUT_PRIVATE_DEV();
-        QVERIFY(QFile::link(m_first->devicePath(), "/dev/telvaronix-arduino"));
+        QVERIFY(QFile::link(device(1).devicePath(), "/dev/telvaronix-arduino"));
         name = QStringLiteral("LCK..telvaronix-arduino");
     }
     const ForeignLock lock(name, binary ? binaryPid(pid) : asciiPid(pid),
@@ -238,7 +202,7 @@ void tst_OtherPrograms::liveLockFile_warnsAtStartAndAtAPortChangeAndIsLeftAlone(
     QVERIFY(changePortTo(1));
     QVERIFY(!m_parts->Coom1->PortOpen());
 
-    QVERIFY(!m_first->isHeldOpen());
+    QVERIFY(!device(1).isHeldOpen());
     QCOMPARE(lock.onDisk(), lock.content);
     QFile::remove("/dev/telvaronix-arduino");
 }
@@ -271,7 +235,7 @@ void tst_OtherPrograms::deadOrFakeLock_opensOrWarnsWithoutHanging()
     QFETCH(QString, kind);
     QFETCH(bool, inUse);
     const QByteArray ended = asciiPid(endedProcessId());
-    const QString lockName = name.arg(QFileInfo(m_first->devicePath()).fileName());
+    const QString lockName = name.arg(QFileInfo(device(1).devicePath()).fileName());
     const ForeignLock lock(lockName,
                            kind == "pipe"                  ? QByteArray()
                                : kind == "oversized"       ? ended.leftJustified(2048)
@@ -306,10 +270,10 @@ void tst_OtherPrograms::minicomHoldingTheDevice_warnsAndMinicomKeepsReceiving()
     QFETCH(bool, byId);
     if (byId)
         SKIP_WITHOUT_PRIVATE_DEV();
-    QString opened = m_first->devicePath();
+    QString opened = device(1).devicePath();
     if (byId) {
-        m_first->nameAsAdapter(AdapterName);
-        opened = m_first->adapterPath();
+        device(1).nameAsAdapter(AdapterName);
+        opened = device(1).adapterPath();
     }
     const QString minicom = QStandardPaths::findExecutable(QStringLiteral("minicom"));
     const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
@@ -328,13 +292,13 @@ void tst_OtherPrograms::minicomHoldingTheDevice_warnsAndMinicomKeepsReceiving()
     QVERIFY(terminal.waitForStarted());
     const QString lockFile =
         LockFolder + QStringLiteral("/LCK..") + opened.mid(5).replace('/', '_');
-    QTRY_VERIFY_WITH_TIMEOUT(m_first->isHeldOpen() && QFile::exists(lockFile), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(device(1).isHeldOpen() && QFile::exists(lockFile), 5000);
 
     startWindow();
     QCOMPARE(m_warnings->seen().size(), 1);
     QVERIFY(!m_parts->Coom1->PortOpen());
 
-    m_first->write("HOLA DESDE EL EQUIPO");
+    device(1).write("HOLA DESDE EL EQUIPO");
     QByteArray shown;
     QTRY_VERIFY_WITH_TIMEOUT((shown += terminal.readAll()).contains("HOLA DESDE EL EQUIPO"), 5000);
     terminal.kill();
@@ -387,12 +351,12 @@ void tst_OtherPrograms::hint_namesTheDeviceAndWhatStandsInItsWay()
 {
     QFETCH(int, port);
     QFETCH(QString, situation);
-    const QString device = (port == 1 ? m_first : m_second)->devicePath();
-    QString expected = QStringLiteral("C%1: %2").arg(port).arg(device);
+    const QString devicePath = device(port).devicePath();
+    QString expected = QStringLiteral("C%1: %2").arg(port).arg(devicePath);
     std::unique_ptr<ForeignLock> lock;
     const auto relink = [this](const QString &target) {
-        QFile::remove(m_second->linkPath());
-        QVERIFY(QFile::link(target, m_second->linkPath()));
+        QFile::remove(device(2).linkPath());
+        QVERIFY(QFile::link(target, device(2).linkPath()));
     };
     if (situation == "missing") {
         relink("/dev/ttyUSB99");
@@ -408,14 +372,15 @@ void tst_OtherPrograms::hint_namesTheDeviceAndWhatStandsInItsWay()
         relink("/dev/null");
         expected = QStringLiteral("C2: /dev/null — no es un puerto serie");
     } else if (situation == "in use") {
-        lock = std::make_unique<ForeignLock>(QStringLiteral("LCK..") + QFileInfo(device).fileName(),
+        lock = std::make_unique<ForeignLock>(QStringLiteral("LCK..") +
+                                                 QFileInfo(devicePath).fileName(),
                                              asciiPid(m_otherProgram->processId()));
         expected += QStringLiteral(" — en uso (PID %1, sleep)").arg(m_otherProgram->processId());
     } else if (situation == "group may" || situation == "owner only") {
         const bool groupMay = situation == "group may";
-        QCOMPARE(::chmod(qPrintable(device), groupMay ? 0660 : 0600), 0);
+        QCOMPARE(::chmod(qPrintable(devicePath), groupMay ? 0660 : 0600), 0);
         expected += groupMay
-            ? QStringLiteral(" — sin permiso (grupo %1)").arg(QFileInfo(device).group())
+            ? QStringLiteral(" — sin permiso (grupo %1)").arg(QFileInfo(devicePath).group())
             : QStringLiteral(" — sin permiso");
         QCOMPARE(hintForPort2AsNobody(), expected);
         return;
@@ -425,7 +390,7 @@ void tst_OtherPrograms::hint_namesTheDeviceAndWhatStandsInItsWay()
     QCOMPARE(hintOnTheList(), expected);
     m_parts->ComboCom->setCurrentIndex(port % 8);
     QCOMPARE(hintOnDropDownEntry(port), expected);
-    QVERIFY(!m_second->isHeldOpen()); // finding out opened nothing
+    QVERIFY(!device(2).isHeldOpen()); // finding out opened nothing
 }
 
 QTEST_MAIN(tst_OtherPrograms)

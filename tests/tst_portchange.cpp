@@ -1,10 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Telvaronix developers
 // SPDX-License-Identifier: MIT
 
-#include "isolatedconfig.h"
 #include "privatedev.h"
-#include "pseudoterminal.h"
-#include "windowdriver.h"
+#include "windowfixture.h"
 
 #include "device_link/portdevice.h"
 #include "device_link/serialport.h"
@@ -24,14 +22,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-class tst_PortChange : public QObject
+class tst_PortChange : public WindowFixture
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void chosenEntryThenTab_opensItStoresItAndTheNextStartUsesIt();
     void unchangedEntry_reopensThePortAndStoresAgain();
     void missingPort_warnsClosesAndStoresAnyway();
@@ -44,66 +39,11 @@ private slots:
     void portChangeDuringAWait_pollsTheReopenedPort();
 
 private:
-    PseudoTerminal &linkDevice(int port);
-    void startWindow();
-    // Puts the focus in the port list with entry C<port> chosen, as a person would leave it.
-    void chooseInList(int port);
     // A press and release queued together, as the window system delivers a quick click.
     void quickClick(QWidget *target);
     bool anyButtonDown() const;
     QByteArray storedPort() const;
-
-    std::unique_ptr<IsolatedConfig> m_config;
-    std::map<int, std::unique_ptr<PseudoTerminal>> m_devices;
-    std::map<int, QByteArray> m_received;
-    std::unique_ptr<WarningAnswerer> m_warnings;
-    std::unique_ptr<Telvaronix> m_window;
-    std::unique_ptr<WindowParts> m_parts;
 };
-
-void tst_PortChange::init()
-{
-    m_config = std::make_unique<IsolatedConfig>();
-    m_warnings = std::make_unique<WarningAnswerer>();
-}
-
-void tst_PortChange::cleanup()
-{
-    m_parts.reset();
-    m_window.reset();
-    m_warnings.reset();
-    m_devices.clear();
-    m_received.clear();
-    m_config.reset();
-}
-
-PseudoTerminal &tst_PortChange::linkDevice(int port)
-{
-    auto device = std::make_unique<PseudoTerminal>();
-    device->linkAsPort(m_config->path(), port);
-    connect(device.get(), &PseudoTerminal::received, this,
-            [this, port](const QByteArray &bytes) { m_received[port] += bytes; });
-    return *(m_devices[port] = std::move(device));
-}
-
-void tst_PortChange::startWindow()
-{
-    m_window = std::make_unique<Telvaronix>();
-    m_parts = std::make_unique<WindowParts>(m_window.get());
-    m_warnings->setMainWindow(m_window.get());
-    slowDownRealTicks(*m_parts);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-}
-
-void tst_PortChange::chooseInList(int port)
-{
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    m_parts->ComboCom->setFocus(Qt::MouseFocusReason);
-    QCOMPARE(QApplication::focusWidget(), m_parts->ComboCom);
-    m_parts->ComboCom->setCurrentIndex(port - 1);
-}
 
 void tst_PortChange::quickClick(QWidget *target)
 {
@@ -139,8 +79,7 @@ void tst_PortChange::chosenEntryThenTab_opensItStoresItAndTheNextStartUsesIt()
     startWindow();
     QTRY_VERIFY(first.isHeldOpen());
 
-    chooseInList(4);
-    QTest::keyClick(m_parts->ComboCom, Qt::Key_Tab);
+    QVERIFY(!changePortTo(4));
     QCOMPARE(QApplication::focusWidget()->objectName(), "Command1");
     QVERIFY(m_warnings->seen().isEmpty());
     QVERIFY(m_parts->Coom1->PortOpen());
@@ -149,8 +88,7 @@ void tst_PortChange::chosenEntryThenTab_opensItStoresItAndTheNextStartUsesIt()
     QTRY_VERIFY(!first.isHeldOpen());
     QCOMPARE(storedPort(), "4");
 
-    m_parts.reset();
-    m_window.reset();
+    closeWindow();
     QTRY_VERIFY(!fourth.isHeldOpen());
     startWindow();
     QCOMPARE(m_parts->Coom1->CommPort(), 4);
@@ -180,13 +118,12 @@ void tst_PortChange::missingPort_warnsClosesAndStoresAnyway()
 {
     linkDevice(1);
     startWindow();
-    chooseInList(6);
-    QTest::keyClick(m_parts->ComboCom, Qt::Key_Tab);
+    QVERIFY(changePortTo(6));
     QCOMPARE(m_warnings->seen().size(), 1);
     QCOMPARE(m_warnings->seen().first().text, Telvaronix::WarningText);
     QVERIFY(m_warnings->seen().first().mainWindowVisible);
     QVERIFY(!m_parts->Coom1->PortOpen());
-    QTRY_VERIFY(!m_devices[1]->isHeldOpen());
+    QTRY_VERIFY(!device(1).isHeldOpen());
     QCOMPARE(storedPort(), "6");
     QCOMPARE(m_parts->ComboCom->currentText(), "C6");
 }
@@ -215,8 +152,7 @@ void tst_PortChange::unwritableSettings_warnAndKeepTheEarlierValue()
         QCOMPARE(::mkfifo(qPrintable(m_config->settingsFile() + ".lock"), 0600), 0);
     startWindow();
 
-    chooseInList(2);
-    QTest::keyClick(m_parts->ComboCom, Qt::Key_Tab);
+    QVERIFY(changePortTo(2));
     QCOMPARE(m_warnings->seen().size(), 1);
     QVERIFY(m_parts->Coom1->PortOpen()); // the port itself changed
     QTRY_VERIFY(second.isHeldOpen());
@@ -228,7 +164,7 @@ void tst_PortChange::choosingInTheDropDown_appliesNothingUntilTheFocusMoves()
     linkDevice(1);
     PseudoTerminal &third = linkDevice(3);
     startWindow();
-    m_devices[1]->write("kept");
+    device(1).write("kept");
     QTRY_COMPARE(m_parts->Coom1->InBufferCount(), 4);
 
     m_parts->ComboCom->setFocus(Qt::TabFocusReason);
@@ -306,11 +242,10 @@ void tst_PortChange::quickClickWithAWarning_leavesNoButtonPressed()
     QCOMPARE(storedPort(), "7");
 
     // The buttons still answer to the next click.
-    chooseInList(1);
-    QTest::keyClick(m_parts->ComboCom, Qt::Key_Tab);
-    QTRY_VERIFY(m_devices[1]->isHeldOpen());
-    connect(m_devices[1].get(), &PseudoTerminal::received, this,
-            [this](const QByteArray &) { m_devices[1]->write("still works, port 1."); });
+    changePortTo(1);
+    QTRY_VERIFY(device(1).isHeldOpen());
+    connect(&device(1), &PseudoTerminal::received, this,
+            [this](const QByteArray &) { device(1).write("still works, port 1."); });
     QTest::mouseClick(m_parts->commandButton(3), Qt::LeftButton);
     QCOMPARE(m_parts->Lbl1->text(), "still works, port 1.");
 }

@@ -1,9 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Telvaronix developers
 // SPDX-License-Identifier: MIT
 
-#include "isolatedconfig.h"
-#include "pseudoterminal.h"
-#include "windowdriver.h"
+#include "windowfixture.h"
 
 #include "device_link/serialport.h"
 #include <main_window/Telvaronix>
@@ -17,21 +15,16 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <memory>
-#include <vector>
-
-class tst_Startup : public QObject
+class tst_Startup : public WindowFixture
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void storedPort_opensAndIsSelected_data();
     void storedPort_opensAndIsSelected();
     void missingPort_warnsBeforeShowingAndLeavesItSelectedAndClosed();
     void portInUse_warnsAndLeavesItClosed();
+    void outOfRangeNumber_usesPort1AndWarnsEvenThoughItOpens_data();
     void outOfRangeNumber_usesPort1AndWarnsEvenThoughItOpens();
     void startUp_writesNoSetting();
 
@@ -40,35 +33,19 @@ private:
     void linkAllPorts();
     // Which device, 1 to 8, some program holds open; 0 when none.
     int heldPort() const;
-
-    std::unique_ptr<IsolatedConfig> m_config;
-    std::vector<std::unique_ptr<PseudoTerminal>> m_devices;
 };
-
-void tst_Startup::init()
-{
-    m_config = std::make_unique<IsolatedConfig>();
-}
-
-void tst_Startup::cleanup()
-{
-    m_devices.clear();
-    m_config.reset();
-}
 
 void tst_Startup::linkAllPorts()
 {
-    for (int port = 1; port <= 8; ++port) {
-        m_devices.push_back(std::make_unique<PseudoTerminal>());
-        m_devices.back()->linkAsPort(m_config->path(), port);
-    }
+    for (int port = 1; port <= 8; ++port)
+        linkDevice(port);
 }
 
 int tst_Startup::heldPort() const
 {
-    for (size_t i = 0; i < m_devices.size(); ++i) {
-        if (m_devices[i] && m_devices[i]->isHeldOpen())
-            return int(i) + 1;
+    for (const auto &[port, device] : m_devices) {
+        if (device->isHeldOpen())
+            return port;
     }
     return 0;
 }
@@ -103,10 +80,9 @@ void tst_Startup::storedPort_opensAndIsSelected()
     if (stored)
         m_config->storePort(text);
 
-    WarningAnswerer warnings;
     Telvaronix window;
     const WindowParts parts(&window);
-    QVERIFY(warnings.seen().isEmpty());
+    QVERIFY(m_warnings->seen().isEmpty());
     QVERIFY(parts.Coom1->PortOpen());
     QCOMPARE(parts.Coom1->CommPort(), expectedPort);
     QCOMPARE(parts.ComboCom->currentIndex(), expectedPort - 1);
@@ -116,16 +92,15 @@ void tst_Startup::storedPort_opensAndIsSelected()
 void tst_Startup::missingPort_warnsBeforeShowingAndLeavesItSelectedAndClosed()
 {
     linkAllPorts();
-    m_devices[5].reset(); // port 6 is gone, link and all
+    m_devices.erase(6); // port 6 is gone, link and all
     m_config->storePort("6");
 
-    WarningAnswerer warnings;
     Telvaronix window;
-    warnings.setMainWindow(&window);
+    m_warnings->setMainWindow(&window);
     const WindowParts parts(&window);
 
-    QCOMPARE(warnings.seen().size(), 1);
-    const SeenWarning &warning = warnings.seen().first();
+    QCOMPARE(m_warnings->seen().size(), 1);
+    const SeenWarning &warning = m_warnings->seen().first();
     QCOMPARE(warning.title, "Telvaronix");
     QCOMPARE(warning.text, "Numero de Puerto Invalido. Seleccione otro puerto");
     QCOMPARE(warning.icon, int(QMessageBox::NoIcon));
@@ -142,40 +117,42 @@ void tst_Startup::portInUse_warnsAndLeavesItClosed()
 {
     linkAllPorts();
     m_config->storePort("2");
-    const int other = ::open(qPrintable(m_devices[1]->devicePath()), O_RDWR | O_NOCTTY);
+    const int other = ::open(qPrintable(device(2).devicePath()), O_RDWR | O_NOCTTY);
     QVERIFY(other >= 0);
     QCOMPARE(::flock(other, LOCK_EX | LOCK_NB), 0);
 
-    WarningAnswerer warnings;
     Telvaronix window;
     const WindowParts parts(&window);
     ::close(other);
 
-    QCOMPARE(warnings.seen().size(), 1);
+    QCOMPARE(m_warnings->seen().size(), 1);
     QVERIFY(!parts.Coom1->PortOpen());
     QCOMPARE(parts.ComboCom->currentText(), "C2");
 }
 
+void tst_Startup::outOfRangeNumber_usesPort1AndWarnsEvenThoughItOpens_data()
+{
+    QTest::addColumn<QString>("text");
+    for (const char *text : {"40000", "-32769", "1e999", "32767.5"})
+        QTest::newRow(text) << QString(text);
+}
+
 void tst_Startup::outOfRangeNumber_usesPort1AndWarnsEvenThoughItOpens()
 {
-    for (const char *text : {"40000", "-32769", "1e999", "32767.5"}) {
-        linkAllPorts();
-        m_config->storePort(text);
-        WarningAnswerer warnings;
-        Telvaronix window;
-        const WindowParts parts(&window);
-        QCOMPARE(warnings.seen().size(), 1);
-        QVERIFY(parts.Coom1->PortOpen());
-        QCOMPARE(parts.Coom1->CommPort(), 1);
-        QCOMPARE(parts.ComboCom->currentIndex(), 0);
-        m_devices.clear();
-    }
+    QFETCH(QString, text);
+    linkAllPorts();
+    m_config->storePort(text);
+    Telvaronix window;
+    const WindowParts parts(&window);
+    QCOMPARE(m_warnings->seen().size(), 1);
+    QVERIFY(parts.Coom1->PortOpen());
+    QCOMPARE(parts.Coom1->CommPort(), 1);
+    QCOMPARE(parts.ComboCom->currentIndex(), 0);
 }
 
 void tst_Startup::startUp_writesNoSetting()
 {
     linkAllPorts();
-    WarningAnswerer warnings;
     {
         Telvaronix window;
         window.show();
