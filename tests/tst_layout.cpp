@@ -6,6 +6,7 @@
 
 #include <main_window/Telvaronix>
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QFocusFrame>
 #include <QFrame>
@@ -138,8 +139,15 @@ void tst_Layout::portList_offersC1ToC8Only()
     const WindowParts parts(m_window.get());
     QVERIFY(!parts.ComboCom->isEditable());
     QCOMPARE(parts.ComboCom->count(), 8);
-    for (int i = 0; i < 8; ++i)
+    // A screen reader reads the chosen entry as the list's value, under the label's name.
+    QAccessibleInterface *described = QAccessible::queryAccessibleInterface(parts.ComboCom);
+    for (int i = 0; i < 8; ++i) {
         QCOMPARE(parts.ComboCom->itemText(i), "C" + QString::number(i + 1));
+        parts.ComboCom->setCurrentIndex(i);
+        QCOMPARE(described->text(QAccessible::Value), parts.ComboCom->itemText(i));
+    }
+    QCOMPARE(described->text(QAccessible::Name), "Puerto COM");
+    parts.ComboCom->setCurrentIndex(0);
 }
 
 void tst_Layout::portList_isDrawnAboveItsLabel()

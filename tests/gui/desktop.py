@@ -12,6 +12,7 @@ import shutil
 import subprocess
 import tempfile
 import time
+import unittest
 from pathlib import Path
 
 PROGRAM = os.environ.get("TELVARONIX", "telvaronix")
@@ -265,3 +266,37 @@ class Program:
                 self.process.kill()
                 self.process.wait()
         self.error_log.unlink(missing_ok=True)
+
+
+class DesktopTestCase(unittest.TestCase):
+    """One private desktop for the test class; for each test a private configuration folder,
+    and the devices and programs it starts through device() and start(), ended after it."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.desktop = Desktop()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.desktop.close()
+
+    def setUp(self):
+        self.config = Path(tempfile.mkdtemp(prefix="telvaronix-config-"))
+        self.devices = []
+        self.programs = []
+
+    def tearDown(self):
+        for program in self.programs:
+            program.stop()
+        for device in self.devices:
+            device.stop()
+        shutil.rmtree(self.config, ignore_errors=True)
+
+    def device(self, port, *options, adapter=None):
+        self.devices.append(Device(self.config, port, *options, adapter=adapter))
+        return self.devices[-1]
+
+    def start(self, **env):
+        """Starts the program; returns it and its main window once that is shown."""
+        self.programs.append(Program(self.desktop, self.config, **env))
+        return self.programs[-1], self.desktop.main_window()

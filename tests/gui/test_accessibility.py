@@ -5,17 +5,14 @@
 pyatspi over a private session bus (Debian's python3-pyatspi: run with /usr/bin/python3)."""
 
 import os
-import shutil
 import subprocess
-import tempfile
 import time
 import unittest
-from pathlib import Path
 
-from desktop import Desktop, Device, Program, wait_until
+from desktop import DesktopTestCase, wait_until
 
 
-class AccessibilityTest(unittest.TestCase):
+class AccessibilityTest(DesktopTestCase):
     @classmethod
     def setUpClass(cls):
         cls.bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address"],
@@ -23,15 +20,13 @@ class AccessibilityTest(unittest.TestCase):
         os.environ["DBUS_SESSION_BUS_ADDRESS"] = cls.bus.stdout.readline().strip()
         import pyatspi  # talks to the bus named above
         cls.pyatspi = pyatspi
-        cls.desktop = Desktop()
-        cls.config = Path(tempfile.mkdtemp(prefix="telvaronix-config-"))
+        super().setUpClass()
 
     @classmethod
     def tearDownClass(cls):
-        cls.desktop.close()
+        super().tearDownClass()
         cls.bus.terminate()
         cls.bus.wait()
-        shutil.rmtree(cls.config, ignore_errors=True)
 
     def node(self, root, role, name=None):
         found = self.pyatspi.findDescendant(
@@ -44,43 +39,38 @@ class AccessibilityTest(unittest.TestCase):
                 if relation.getRelationType() == self.pyatspi.RELATION_LABELLED_BY]
 
     def test_roles_names_relations_and_the_reply_as_they_are_read(self):
-        device = Device(self.config, 1, "--delay", "1500")
-        program = Program(self.desktop, self.config, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-        try:
-            self.desktop.main_window()
-            app = wait_until(lambda: next((a for a in self.pyatspi.Registry.getDesktop(0)
-                                           if a and a.name == "Telvaronix"), None))
-            window = app[0]
-            self.assertEqual(("frame", "Telvaronix"), (window.getRoleName(), window.name))
-            group = self.node(window, "panel")
-            self.assertEqual(["Comando 1", "Comando 2", "Comando 3", "Comamdo 4"],
-                             [button.name for button in group])
-            self.node(window, "image", "Telvaronix — Comandos al dispositivo por puerto serie")
-            ports = self.node(window, "combo box", "Puerto COM")
-            self.assertEqual(["Puerto COM"], self.labels(ports))
-            reply = self.node(window, "notification")
-            self.assertEqual(["Recepción:"], self.labels(reply))
+        device = self.device(1, "--delay", "1500")
+        self.start(QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        app = wait_until(lambda: next((a for a in self.pyatspi.Registry.getDesktop(0)
+                                       if a and a.name == "Telvaronix"), None))
+        window = app[0]
+        self.assertEqual(("frame", "Telvaronix"), (window.getRoleName(), window.name))
+        group = self.node(window, "panel")
+        self.assertEqual(["Comando 1", "Comando 2", "Comando 3", "Comamdo 4"],
+                         [button.name for button in group])
+        self.node(window, "image", "Telvaronix — Comandos al dispositivo por puerto serie")
+        ports = self.node(window, "combo box", "Puerto COM")
+        self.assertEqual(["Puerto COM"], self.labels(ports))
+        reply = self.node(window, "notification")
+        self.assertEqual(["Recepción:"], self.labels(reply))
 
-            # The list's entry is its text, its hint its description, kept current.
-            self.desktop.key("Tab", "Tab", "Tab", "Tab", "Down")
-            wait_until(lambda: ports.queryText().getText(0, -1) == "C2")
-            wait_until(lambda: ports.description.startswith("C2: /dev/"), what="C2's hint")
+        # The list's entry is its text, its hint its description, kept current.
+        self.desktop.key("Tab", "Tab", "Tab", "Tab", "Down")
+        wait_until(lambda: ports.queryText().getText(0, -1) == "C2")
+        wait_until(lambda: ports.description.startswith("C2: /dev/"), what="C2's hint")
 
-            # Enter on "Comando 1"; the reply is shown as a notification, and the program
-            # keeps answering the screen reader while it waits.
-            shown = []
-            self.pyatspi.Registry.registerEventListener(
-                lambda event: shown.append(event.source.name), "object:state-changed:showing")
-            self.desktop.key("Up", "Shift+Tab", "Return")
-            wait_until(lambda: device.received() == "cmd01 ", what="the command")
-            started = time.monotonic()
-            self.assertEqual("Puerto COM", ports.name)
-            self.assertLess(time.monotonic() - started, 0.5)
-            wait_until(lambda: self.pump() or "OK LEDS ENCENDIDOS  " in shown, what="the reply")
-            self.assertEqual("OK LEDS ENCENDIDOS  ", reply.name)
-        finally:
-            program.stop()
-            device.stop()
+        # Enter on "Comando 1"; the reply is shown as a notification, and the program
+        # keeps answering the screen reader while it waits.
+        shown = []
+        self.pyatspi.Registry.registerEventListener(
+            lambda event: shown.append(event.source.name), "object:state-changed:showing")
+        self.desktop.key("Up", "Shift+Tab", "Return")
+        wait_until(lambda: device.received() == "cmd01 ", what="the command")
+        started = time.monotonic()
+        self.assertEqual("Puerto COM", ports.name)
+        self.assertLess(time.monotonic() - started, 0.5)
+        wait_until(lambda: self.pump() or "OK LEDS ENCENDIDOS  " in shown, what="the reply")
+        self.assertEqual("OK LEDS ENCENDIDOS  ", reply.name)
 
     def pump(self):
         from gi.repository import GLib

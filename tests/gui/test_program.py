@@ -4,15 +4,13 @@
 """Whole-program tests: the built telvaronix in a real X window, driven as a person would."""
 
 import os
-import shutil
 import signal
 import subprocess
-import tempfile
 import time
 import unittest
 from pathlib import Path
 
-from desktop import CONTROLS, PROGRAM, Desktop, Device, Program, wait_until
+from desktop import CONTROLS, PROGRAM, DesktopTestCase, Program, wait_until
 
 REPLIES = {
     "Cmd1": ("cmd01 ", "OK LEDS ENCENDIDOS"),
@@ -25,38 +23,10 @@ MWM_FUNC_MAXIMIZE = 0x10
 MWM_DECOR_MAXIMIZE = 0x40
 
 
-class ProgramTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = Desktop()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.close()
-
-    def setUp(self):
-        self.config = Path(tempfile.mkdtemp(prefix="telvaronix-config-"))
-        self.devices = []
-        self.programs = []
-
-    def tearDown(self):
-        for program in self.programs:
-            program.stop()
-        for device in self.devices:
-            device.stop()
-        shutil.rmtree(self.config, ignore_errors=True)
-
-    def device(self, port, *options, adapter=None):
-        self.devices.append(Device(self.config, port, *options, adapter=adapter))
-        return self.devices[-1]
-
+class ProgramTest(DesktopTestCase):
     def store(self, port):
         (self.config / "Telvaronix").mkdir(exist_ok=True)
         (self.config / "Telvaronix" / "Telvaronix.conf").write_text(f"[ajustes]\npuerto={port}\n")
-
-    def start(self, **env):
-        self.programs.append(Program(self.desktop, self.config, **env))
-        return self.programs[-1], self.desktop.main_window()
 
     def stored(self):
         path = self.config / "Telvaronix" / "Telvaronix.conf"
