@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Telvaronix developers
 // SPDX-License-Identifier: MIT
 
-#include "windowondevice.h"
+#include "windowfixture.h"
 
 #include "device_link/serialport.h"
 #include <main_window/Telvaronix>
@@ -15,13 +15,12 @@
 #include <ctime>
 #include <memory>
 
-class tst_Exchange : public QObject
+class tst_Exchange : public WindowFixture
 {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup();
 
     void button_writesItsCommandAndShowsTheReply_data();
     void button_writesItsCommandAndShowsTheReply();
@@ -37,20 +36,15 @@ private slots:
     void closingTheWindow_endsRunningWaitsAtOnce();
 
 private:
-    std::unique_ptr<WindowOnDevice> w;
     int m_ticksFired = 0;
 };
 
 void tst_Exchange::init()
 {
-    w = std::make_unique<WindowOnDevice>();
+    WindowFixture::init();
+    linkDevice(1);
     m_ticksFired = 0;
-    QVERIFY(w->start());
-}
-
-void tst_Exchange::cleanup()
-{
-    w.reset();
+    QVERIFY(start());
 }
 
 void tst_Exchange::button_writesItsCommandAndShowsTheReply_data()
@@ -67,81 +61,81 @@ void tst_Exchange::button_writesItsCommandAndShowsTheReply()
 {
     QFETCH(int, button);
     QFETCH(QByteArray, command);
-    w->onCommand = [this](const QByteArray &received) {
-        w->device.write("REPLY TO " + received + "ABCDE");
+    onCommand = [this](const QByteArray &received) {
+        device(1).write("REPLY TO " + received + "ABCDE");
     };
-    w->press(button);
-    QCOMPARE(w->received, command);
-    QCOMPARE(w->parts->Lbl1->text(), "REPLY TO " + command + "ABCDE");
-    QCOMPARE(w->parts->Coom1->InBufferCount(), 0);
-    QCOMPARE(w->parts->Coom1->InputLen(), 20);
+    press(button);
+    QCOMPARE(m_received[1], command);
+    QCOMPARE(m_parts->Lbl1->text(), "REPLY TO " + command + "ABCDE");
+    QCOMPARE(m_parts->Coom1->InBufferCount(), 0);
+    QCOMPARE(m_parts->Coom1->InputLen(), 20);
 }
 
 void tst_Exchange::replyInPieces_showsOnceTheTwentiethArrives()
 {
-    w->onCommand = [this](const QByteArray &) {
-        w->device.write("0123456");
-        QTimer::singleShot(20, this, [this] { w->device.write("789012345"); });
-        QTimer::singleShot(40, this, [this] { w->device.write("6789"); });
+    onCommand = [this](const QByteArray &) {
+        device(1).write("0123456");
+        QTimer::singleShot(20, this, [this] { device(1).write("789012345"); });
+        QTimer::singleShot(40, this, [this] { device(1).write("6789"); });
     };
     QElapsedTimer elapsed;
     elapsed.start();
-    w->press(1);
-    QCOMPARE(w->parts->Lbl1->text(), "01234567890123456789");
+    press(1);
+    QCOMPARE(m_parts->Lbl1->text(), "01234567890123456789");
     QCOMPARE(m_ticksFired, 0);
     QVERIFY(elapsed.elapsed() < 900); // no tick was needed to see it
 }
 
 void tst_Exchange::longReply_showsTheFirstTwentyAndDiscardsTheRest()
 {
-    w->answerEachCommandWith("first twenty charact"
-                             "ers, and fifteen");
-    w->press(1);
-    QCOMPARE(w->parts->Lbl1->text(), "first twenty charact");
+    answerEachCommandWith("first twenty charact"
+                          "ers, and fifteen");
+    press(1);
+    QCOMPARE(m_parts->Lbl1->text(), "first twenty charact");
     QTest::qWait(20);
-    QCOMPARE(w->parts->Coom1->InBufferCount(), 0);
+    QCOMPARE(m_parts->Coom1->InBufferCount(), 0);
 
     // The discarded tail does not leak into the next reply.
-    w->answerEachCommandWith("the next reply, 20ch");
-    w->press(2);
-    QCOMPARE(w->parts->Lbl1->text(), "the next reply, 20ch");
+    answerEachCommandWith("the next reply, 20ch");
+    press(2);
+    QCOMPARE(m_parts->Lbl1->text(), "the next reply, 20ch");
 }
 
 void tst_Exchange::shortReply_isDiscardedAtTheFourthTick()
 {
-    w->parts->Lbl1->setText("earlier reply");
-    w->answerEachCommandWith("nineteen characters");
+    m_parts->Lbl1->setText("earlier reply");
+    answerEachCommandWith("nineteen characters");
     int ticksWhenThePressEnded = -1;
     Script script;
     for (int i = 0; i < 5; ++i)
         script.add([this] {
-            fireTick(*w->parts);
+            fireTick(*m_parts);
             ++m_ticksFired;
         });
     script.add([&] {}); // let the fifth tick settle
     script.start();
-    w->press(1);
+    press(1);
     ticksWhenThePressEnded = m_ticksFired;
 
     QCOMPARE(ticksWhenThePressEnded, 4);
-    QCOMPARE(w->parts->Lbl1->text(), "earlier reply");
-    QCOMPARE(w->parts->Coom1->InBufferCount(), 0);
+    QCOMPARE(m_parts->Lbl1->text(), "earlier reply");
+    QCOMPARE(m_parts->Coom1->InBufferCount(), 0);
 
     // The 19 are gone: the next reply shows alone.
-    w->answerEachCommandWith("a complete reply 20c");
-    w->press(3);
-    QCOMPARE(w->parts->Lbl1->text(), "a complete reply 20c");
+    answerEachCommandWith("a complete reply 20c");
+    press(3);
+    QCOMPARE(m_parts->Lbl1->text(), "a complete reply 20c");
 }
 
 void tst_Exchange::charactersFromBefore_countForTheNextWait()
 {
-    w->device.write("sent before the ask.");
-    QTRY_COMPARE(w->parts->Coom1->InBufferCount(), 20);
-    w->answerEachCommandWith("the answer, too late");
+    device(1).write("sent before the ask.");
+    QTRY_COMPARE(m_parts->Coom1->InBufferCount(), 20);
+    answerEachCommandWith("the answer, too late");
     QElapsedTimer elapsed;
     elapsed.start();
-    w->press(2);
-    QCOMPARE(w->parts->Lbl1->text(), "sent before the ask.");
+    press(2);
+    QCOMPARE(m_parts->Lbl1->text(), "sent before the ask.");
     QVERIFY(elapsed.elapsed() < 900);
     QTest::qWait(20);
 }
@@ -161,20 +155,20 @@ void tst_Exchange::reply_isShownUnchanged()
 {
     QFETCH(QByteArray, reply);
     QCOMPARE(reply.size(), 20);
-    w->answerEachCommandWith(reply);
-    w->press(4);
-    QCOMPARE(w->parts->Lbl1->text(), QString::fromLatin1(reply));
-    QCOMPARE(w->parts->Lbl1->textFormat(), Qt::PlainText);
+    answerEachCommandWith(reply);
+    press(4);
+    QCOMPARE(m_parts->Lbl1->text(), QString::fromLatin1(reply));
+    QCOMPARE(m_parts->Lbl1->textFormat(), Qt::PlainText);
 }
 
 void tst_Exchange::pressDuringAWait_nestsAndRestartsTheTickCount()
 {
     QStringList events;
     auto tick = [&] {
-        fireTick(*w->parts);
-        events << QStringLiteral("tick at depth %1").arg(w->pressDepth);
+        fireTick(*m_parts);
+        events << QStringLiteral("tick at depth %1").arg(m_pressDepth);
     };
-    w->onCommand = [&](const QByteArray &command) { events << "device got " + command; };
+    onCommand = [&](const QByteArray &command) { events << "device got " + command; };
 
     Script script;
     script.add(tick);
@@ -182,18 +176,18 @@ void tst_Exchange::pressDuringAWait_nestsAndRestartsTheTickCount()
     script.add(tick);
     script.add([&] {
         events << "second press";
-        w->press(2);
+        press(2);
         events << "second press ended";
     });
     script.add(tick); // inside the second wait: had the count not restarted, it would end here
     script.add(tick);
     script.add(tick);
-    script.add([&] { w->device.write("answer to the second"); });
+    script.add([&] { device(1).write("answer to the second"); });
     script.add([] {});
     script.add(tick); // the first wait goes on with the count the second left, and ends here
     script.add([] {});
     script.start();
-    w->press(1);
+    press(1);
     events << "first press ended";
 
     const QStringList expected = {"device got cmd01 ",  "tick at depth 1", "tick at depth 1",
@@ -201,55 +195,55 @@ void tst_Exchange::pressDuringAWait_nestsAndRestartsTheTickCount()
                                   "tick at depth 2",    "tick at depth 2", "tick at depth 2",
                                   "second press ended", "tick at depth 1", "first press ended"};
     QCOMPARE(events, expected);
-    QCOMPARE(w->parts->Lbl1->text(), "answer to the second");
+    QCOMPARE(m_parts->Lbl1->text(), "answer to the second");
 
     // The buttons work as before.
-    w->answerEachCommandWith("after the nesting 20");
-    w->press(3);
-    QCOMPARE(w->parts->Lbl1->text(), "after the nesting 20");
+    answerEachCommandWith("after the nesting 20");
+    press(3);
+    QCOMPARE(m_parts->Lbl1->text(), "after the nesting 20");
 }
 
 void tst_Exchange::closedPort_pressSendsAndShowsNothing()
 {
-    w->parts->Lbl1->setText("kept");
-    w->parts->Coom1->setPortOpen(false);
-    QTRY_VERIFY(!w->device.isHeldOpen());
+    m_parts->Lbl1->setText("kept");
+    m_parts->Coom1->setPortOpen(false);
+    QTRY_VERIFY(!device(1).isHeldOpen());
     QElapsedTimer elapsed;
     elapsed.start();
-    w->press(1);
+    press(1);
     QVERIFY(elapsed.elapsed() < 500); // no wait follows a failed write
     QTest::qWait(20);
-    QCOMPARE(w->received, QByteArray());
-    QCOMPARE(w->parts->Lbl1->text(), "kept");
+    QCOMPARE(m_received[1], QByteArray());
+    QCOMPARE(m_parts->Lbl1->text(), "kept");
 }
 
 void tst_Exchange::unansweredWait_endsWithinFourSecondsWithoutSpinning()
 {
-    w->parts->Timer1->start(Telvaronix::TickIntervalMs); // the real clock, this once
+    m_parts->Timer1->start(Telvaronix::TickIntervalMs); // the real clock, this once
     const std::clock_t cpuBefore = std::clock();
     QElapsedTimer elapsed;
     elapsed.start();
-    w->press(1);
+    press(1);
     const double cpuSeconds = double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
     QVERIFY2(elapsed.elapsed() > 3000, qPrintable(QString::number(elapsed.elapsed())));
     QVERIFY2(elapsed.elapsed() < 5000, qPrintable(QString::number(elapsed.elapsed())));
     // A polling loop that spins would use the whole wait.
     QVERIFY2(cpuSeconds < 0.5, qPrintable(QString::number(cpuSeconds)));
-    QCOMPARE(w->received, "cmd01 ");
+    QCOMPARE(m_received[1], "cmd01 ");
 }
 
 void tst_Exchange::closingTheWindow_endsRunningWaitsAtOnce()
 {
     Script script;
-    script.add([&] { w->press(2); });
-    script.add([&] { w->press(3); });
-    script.add([&] { w->window->close(); });
+    script.add([&] { press(2); });
+    script.add([&] { press(3); });
+    script.add([&] { m_window->close(); });
     script.start();
     QElapsedTimer elapsed;
     elapsed.start();
-    w->press(1);
+    press(1);
     QVERIFY(elapsed.elapsed() < 1000);
-    QCOMPARE(w->received, "cmd01 cmd02 cmd03 ");
+    QCOMPARE(m_received[1], "cmd01 cmd02 cmd03 ");
     QCOMPARE(m_ticksFired, 0);
 }
 

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Telvaronix developers
 // SPDX-License-Identifier: MIT
 
-#include "windowondevice.h"
+#include "windowfixture.h"
 
 #include "device_link/serialport.h"
 #include <main_window/Telvaronix>
@@ -27,13 +27,12 @@ double cpuSecondsWhileIdle(int ms)
 
 // A device that misbehaves must never crash or stall the program: afterwards a command still
 // gets its reply shown.
-class tst_HostileDevice : public QObject
+class tst_HostileDevice : public WindowFixture
 {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup();
 
     void flood_duringAWait();
     void flood_whileNoWaitRuns();
@@ -46,31 +45,25 @@ private:
     // Presses until the proper reply shows; true if it did within a few presses (a flood's
     // tail may answer the first of them).
     bool aLaterCommandShowsItsReply();
-
-    std::unique_ptr<WindowOnDevice> w;
 };
 
 void tst_HostileDevice::init()
 {
-    w = std::make_unique<WindowOnDevice>();
-}
-
-void tst_HostileDevice::cleanup()
-{
-    w.reset();
+    WindowFixture::init();
+    linkDevice(1);
 }
 
 bool tst_HostileDevice::aLaterCommandShowsItsReply()
 {
-    w->answerEachCommandWith(Reply);
+    answerEachCommandWith(Reply);
     for (int attempt = 0; attempt < 3; ++attempt) {
         Script ticks; // a press that sees no reply still ends
         for (int i = 0; i < 5; ++i)
-            ticks.add([this] { fireTick(*w->parts); });
+            ticks.add([this] { fireTick(*m_parts); });
         ticks.start();
-        w->press(1 + attempt);
+        press(1 + attempt);
         QTest::qWait(20);
-        if (w->parts->Lbl1->text() == QString::fromLatin1(Reply))
+        if (m_parts->Lbl1->text() == QString::fromLatin1(Reply))
             return true;
     }
     return false;
@@ -78,92 +71,90 @@ bool tst_HostileDevice::aLaterCommandShowsItsReply()
 
 void tst_HostileDevice::flood_duringAWait()
 {
-    QVERIFY(w->start());
-    w->onCommand = [this](const QByteArray &) { w->device.write(QByteArray(1024 * 1024, 'F')); };
-    w->press(1);
-    QCOMPARE(w->parts->Lbl1->text(), QString(20, 'F'));
-    QTRY_COMPARE_WITH_TIMEOUT(w->device.pendingWrite(), 0, 20000);
+    QVERIFY(start());
+    onCommand = [this](const QByteArray &) { device(1).write(QByteArray(1024 * 1024, 'F')); };
+    press(1);
+    QCOMPARE(m_parts->Lbl1->text(), QString(20, 'F'));
+    QTRY_COMPARE_WITH_TIMEOUT(device(1).pendingWrite(), 0, 20000);
     QVERIFY(cpuSecondsWhileIdle(300) < 0.1);
     QVERIFY(aLaterCommandShowsItsReply());
 }
 
 void tst_HostileDevice::flood_whileNoWaitRuns()
 {
-    QVERIFY(w->start());
-    w->device.write(QByteArray(1024 * 1024, 'F'));
-    QTRY_COMPARE_WITH_TIMEOUT(w->device.pendingWrite(), 0, 20000);
-    QCOMPARE(w->parts->Coom1->InBufferCount(), SerialPort::InBufferSize);
+    QVERIFY(start());
+    device(1).write(QByteArray(1024 * 1024, 'F'));
+    QTRY_COMPARE_WITH_TIMEOUT(device(1).pendingWrite(), 0, 20000);
+    QCOMPARE(m_parts->Coom1->InBufferCount(), SerialPort::InBufferSize);
     QVERIFY(aLaterCommandShowsItsReply());
 }
 
 void tst_HostileDevice::everyByteValue_isShownAsItsCharacter()
 {
-    QVERIFY(w->start());
+    QVERIFY(start());
     for (int first = 0; first < 256; first += 20) {
         QByteArray reply;
         for (int i = 0; i < 20; ++i)
             reply.append(char((first + i) % 256));
-        w->answerEachCommandWith(reply);
-        w->press(1);
-        QCOMPARE(w->parts->Lbl1->text(), QString::fromLatin1(reply));
+        answerEachCommandWith(reply);
+        press(1);
+        QCOMPARE(m_parts->Lbl1->text(), QString::fromLatin1(reply));
     }
 }
 
 void tst_HostileDevice::bytesWhileTheWarningIsOpen_countForTheNextWait()
 {
-    w->config.storePort("40000"); // port 1 opens, and the warning shows all the same
-    WarningAnswerer warnings;
-    warnings.setWhileOpen([this] {
-        w->device.write("SENT DURING WARNING.");
+    m_config->storePort("40000"); // port 1 opens, and the warning shows all the same
+    m_warnings->setWhileOpen([this] {
+        device(1).write("SENT DURING WARNING.");
         QTest::qWait(50);
     });
-    QVERIFY(w->start());
-    QCOMPARE(warnings.seen().size(), 1);
-    QCOMPARE(w->parts->Coom1->InBufferCount(), 20);
+    QVERIFY(start());
+    QCOMPARE(m_warnings->seen().size(), 1);
+    QCOMPARE(m_parts->Coom1->InBufferCount(), 20);
 
-    w->answerEachCommandWith(Reply);
-    w->press(1);
-    QCOMPARE(w->parts->Lbl1->text(), "SENT DURING WARNING.");
+    answerEachCommandWith(Reply);
+    press(1);
+    QCOMPARE(m_parts->Lbl1->text(), "SENT DURING WARNING.");
     QTest::qWait(20);
     QVERIFY(aLaterCommandShowsItsReply());
 }
 
 void tst_HostileDevice::secondWindowOnTheSamePort_warnsAndTheFirstKeepsWorking()
 {
-    QVERIFY(w->start());
-    WarningAnswerer warnings;
+    QVERIFY(start());
     {
         Telvaronix second;
-        QCOMPARE(warnings.seen().size(), 1);
+        QCOMPARE(m_warnings->seen().size(), 1);
         QVERIFY(!WindowParts(&second).Coom1->PortOpen());
     }
-    w->answerEachCommandWith(Reply);
-    w->press(3);
-    QCOMPARE(w->parts->Lbl1->text(), QString::fromLatin1(Reply));
+    answerEachCommandWith(Reply);
+    press(3);
+    QCOMPARE(m_parts->Lbl1->text(), QString::fromLatin1(Reply));
 }
 
 void tst_HostileDevice::fiftyNestedPresses_allEndAndTheButtonsStillWork()
 {
-    QVERIFY(w->start());
+    QVERIFY(start());
     int deepest = 0;
     Script script;
     for (int i = 1; i < 50; ++i)
         script.add([this, i, &deepest] {
-            deepest = std::max(deepest, w->pressDepth);
-            w->press(1 + i % 4);
+            deepest = std::max(deepest, m_pressDepth);
+            press(1 + i % 4);
         });
     // The innermost wait ends at its fourth tick; each outer one then finds the count past
     // the limit and ends at its next look.
     for (int i = 0; i < 4; ++i)
         script.add([this, &deepest] {
-            deepest = std::max(deepest, w->pressDepth);
-            fireTick(*w->parts);
+            deepest = std::max(deepest, m_pressDepth);
+            fireTick(*m_parts);
         });
     script.start();
-    w->press(1);
+    press(1);
     QCOMPARE(deepest, 50);
-    QCOMPARE(w->received.size(), 50 * 6);
-    QCOMPARE(w->pressDepth, 0);
+    QCOMPARE(m_received[1].size(), 50 * 6);
+    QCOMPARE(m_pressDepth, 0);
     QVERIFY(aLaterCommandShowsItsReply());
 }
 

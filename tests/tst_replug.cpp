@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "privatedev.h"
-#include "windowondevice.h"
+#include "windowfixture.h"
 
 #include "device_link/devicenames.h"
 #include "device_link/portdevice.h"
@@ -30,7 +30,7 @@ const QString AdapterName = QStringLiteral("usb-Telvaronix_A");
 
 // A device unplugged and plugged back (here: the far end of its pseudo-terminal closed, a new
 // one given the same adapter's name) is taken up again without the user changing the port.
-class tst_Replug : public QObject
+class tst_Replug : public WindowFixture
 {
     Q_OBJECT
 
@@ -55,19 +55,19 @@ private:
     // The same adapter plugged back in: a new device under its name, answering with Reply.
     const PseudoTerminal &plugBackIn();
 
-    std::unique_ptr<WindowOnDevice> w;
     std::unique_ptr<PseudoTerminal> m_replugged;
 };
 
 void tst_Replug::init()
 {
-    w = std::make_unique<WindowOnDevice>();
+    WindowFixture::init();
+    linkDevice(1);
 }
 
 void tst_Replug::cleanup()
 {
     m_replugged.reset();
-    w.reset();
+    WindowFixture::cleanup();
 }
 
 PseudoTerminal &tst_Replug::plugIn(int port)
@@ -76,7 +76,7 @@ PseudoTerminal &tst_Replug::plugIn(int port)
     connect(m_replugged.get(), &PseudoTerminal::received, this,
             [this](const QByteArray &) { m_replugged->write(Reply); });
     if (port != 0)
-        m_replugged->linkAsPort(w->config.path(), port);
+        m_replugged->linkAsPort(m_config->path(), port);
     return *m_replugged;
 }
 
@@ -106,39 +106,39 @@ void tst_Replug::unpluggedWhileIdle_isReopenedOnceBack()
 {
     QFETCH(bool, linkGoneForAWhile);
     SKIP_WITHOUT_PRIVATE_DEV();
-    makePort1TheAdapter(w->device);
-    QVERIFY(w->start());
-    w->device.hangUp();
-    QTRY_VERIFY(!w->parts->Coom1->PortOpen());
+    makePort1TheAdapter(device(1));
+    QVERIFY(start());
+    device(1).hangUp();
+    QTRY_VERIFY(!m_parts->Coom1->PortOpen());
     if (linkGoneForAWhile) {
-        QVERIFY(QFile::remove(w->device.linkPath()));
+        QVERIFY(QFile::remove(device(1).linkPath()));
         // Looking for the device while it is away costs next to nothing.
         const std::clock_t before = std::clock();
         QTest::qWait(1500);
         QVERIFY(double(std::clock() - before) / CLOCKS_PER_SEC < 0.1);
-        QVERIFY(!w->parts->Coom1->PortOpen());
+        QVERIFY(!m_parts->Coom1->PortOpen());
     }
 
     const PseudoTerminal &back = plugBackIn();
     QTRY_VERIFY_WITH_TIMEOUT(back.isHeldOpen(), ComesBackWithinMs);
     // Back, the watch ends rather than try the open port every second.
-    for (const QTimer *timer : w->parts->Coom1->findChildren<QTimer *>())
+    for (const QTimer *timer : m_parts->Coom1->findChildren<QTimer *>())
         QVERIFY(!timer->isActive());
-    w->press(2);
-    QCOMPARE(w->parts->Lbl1->text(), QString::fromLatin1(Reply));
-    QCOMPARE(w->parts->ComboCom->currentText(), "C1");
+    press(2);
+    QCOMPARE(m_parts->Lbl1->text(), QString::fromLatin1(Reply));
+    QCOMPARE(m_parts->ComboCom->currentText(), "C1");
 }
 
 void tst_Replug::unpluggedDuringAWait_theWaitShowsAReplyFromTheDeviceBack()
 {
     SKIP_WITHOUT_PRIVATE_DEV();
-    makePort1TheAdapter(w->device);
-    QVERIFY(w->start());
+    makePort1TheAdapter(device(1));
+    QVERIFY(start());
     // The device drops the line on the command, and comes back answering as soon as the
     // program holds it again; the wait, still running, shows that answer.
     QTimer greetWhenHeld;
-    w->onCommand = [&](const QByteArray &) {
-        w->device.hangUp();
+    onCommand = [&](const QByteArray &) {
+        device(1).hangUp();
         plugBackIn();
         connect(&greetWhenHeld, &QTimer::timeout, this, [this, &greetWhenHeld] {
             if (m_replugged->isHeldOpen()) {
@@ -151,12 +151,12 @@ void tst_Replug::unpluggedDuringAWait_theWaitShowsAReplyFromTheDeviceBack()
     // Should the device never be reopened, the wait still ends.
     QTimer::singleShot(ComesBackWithinMs + 1000, this, [this] {
         for (int i = 0; i < 5; ++i)
-            fireTick(*w->parts);
+            fireTick(*m_parts);
     });
     QElapsedTimer pressing;
     pressing.start();
-    w->press(1);
-    QCOMPARE(w->parts->Lbl1->text(), QString::fromLatin1(Reply));
+    press(1);
+    QCOMPARE(m_parts->Lbl1->text(), QString::fromLatin1(Reply));
     QVERIFY(pressing.elapsed() < ComesBackWithinMs);
 }
 
@@ -188,27 +188,27 @@ void tst_Replug::lostDevice_isReopenedOnlyWhenItIsTheOneLost()
         SKIP_WITHOUT_PRIVATE_DEV();
     // The port's link leads through a name that stands for the kernel's node (/dev/ttyUSB0),
     // which the system gives whichever device comes next.
-    const QString node = w->config.path() + "/ttyUSB0";
+    const QString node = m_config->path() + "/ttyUSB0";
     const auto pointNodeAt = [&](const PseudoTerminal &device) {
         QFile::remove(node);
         QVERIFY(QFile::link(device.devicePath(), node));
     };
-    pointNodeAt(w->device);
-    QFile::remove(w->device.linkPath());
-    QVERIFY(QFile::link(node, w->device.linkPath()));
+    pointNodeAt(device(1));
+    QFile::remove(device(1).linkPath());
+    QVERIFY(QFile::link(node, device(1).linkPath()));
     if (named)
-        w->device.nameAsAdapter(AdapterName);
-    QVERIFY(w->start());
-    w->device.hangUp();
-    QTRY_VERIFY(!w->parts->Coom1->PortOpen());
+        device(1).nameAsAdapter(AdapterName);
+    QVERIFY(start());
+    device(1).hangUp();
+    QTRY_VERIFY(!m_parts->Coom1->PortOpen());
     if (meanwhile == "close")
-        w->parts->Coom1->setPortOpen(false);
+        m_parts->Coom1->setPortOpen(false);
     if (meanwhile == "renumber")
-        w->parts->Coom1->setCommPort(2);
+        m_parts->Coom1->setCommPort(2);
 
     m_replugged = std::make_unique<PseudoTerminal>();
     if (named) {
-        QFile::remove(w->device.adapterPath()); // as udev does on unplugging
+        QFile::remove(device(1).adapterPath()); // as udev does on unplugging
         m_replugged->nameAsAdapter(back == "same adapter" ? AdapterName : "usb-Telvaronix_B");
     }
     pointNodeAt(*m_replugged);
@@ -222,35 +222,30 @@ void tst_Replug::lostDevice_isReopenedOnlyWhenItIsTheOneLost()
 
 void tst_Replug::portThatFailedAtStart_staysClosedWhenItsDeviceAppears()
 {
-    w->config.storePort("2");
-    WarningAnswerer warnings;
-    QVERIFY(!w->start());
-    QCOMPARE(warnings.seen().size(), 1);
+    m_config->storePort("2");
+    QVERIFY(!start());
+    QCOMPARE(m_warnings->seen().size(), 1);
     const PseudoTerminal &late = plugIn(2);
     QTest::qWait(ComesBackWithinMs + 500);
     QVERIFY(!late.isHeldOpen());
-    QVERIFY(!w->parts->Coom1->PortOpen());
+    QVERIFY(!m_parts->Coom1->PortOpen());
 }
 
 void tst_Replug::portChangedAfterAnUnplug_theOldPortIsNoLongerWatched()
 {
     SKIP_WITHOUT_PRIVATE_DEV();
-    makePort1TheAdapter(w->device);
-    QVERIFY(w->start());
-    w->device.hangUp();
-    QTRY_VERIFY(!w->parts->Coom1->PortOpen());
+    makePort1TheAdapter(device(1));
+    QVERIFY(start());
+    device(1).hangUp();
+    QTRY_VERIFY(!m_parts->Coom1->PortOpen());
 
-    WarningAnswerer warnings;
-    w->window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(w->window.get()));
-    w->parts->ComboCom->setFocus(Qt::MouseFocusReason);
-    w->parts->ComboCom->setCurrentIndex(2); // C3, where there is no device
+    chooseInList(3); // where there is no device
     // The device comes back just as the focus leaves the list, with the watch's next look due
     // while the port change runs.
     const PseudoTerminal &back = plugBackIn();
     QThread::msleep(1100);
-    QTest::keyClick(w->parts->ComboCom, Qt::Key_Tab);
-    QCOMPARE(warnings.seen().size(), 1);
+    QTest::keyClick(m_parts->ComboCom, Qt::Key_Tab);
+    QCOMPARE(m_warnings->seen().size(), 1);
 
     QTest::qWait(ComesBackWithinMs + 500);
     QVERIFY(!back.isHeldOpen());

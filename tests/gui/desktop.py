@@ -269,8 +269,7 @@ class Program:
 
 
 class DesktopTestCase(unittest.TestCase):
-    """One private desktop for the test class; for each test a private configuration folder,
-    and the devices and programs it starts through device() and start(), ended after it."""
+    """One private desktop for the test class."""
 
     @classmethod
     def setUpClass(cls):
@@ -279,6 +278,11 @@ class DesktopTestCase(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.desktop.close()
+
+
+class ProgramTestCase(DesktopTestCase):
+    """For each test a private configuration folder, and the devices and programs it starts
+    through device() and start(), ended after it."""
 
     def setUp(self):
         self.config = Path(tempfile.mkdtemp(prefix="telvaronix-config-"))

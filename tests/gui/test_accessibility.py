@@ -9,10 +9,10 @@ import subprocess
 import time
 import unittest
 
-from desktop import DesktopTestCase, wait_until
+from desktop import ProgramTestCase, wait_until
 
 
-class AccessibilityTest(DesktopTestCase):
+class AccessibilityTest(ProgramTestCase):
     @classmethod
     def setUpClass(cls):
         cls.bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address"],

@@ -10,7 +10,7 @@ import time
 import unittest
 from pathlib import Path
 
-from desktop import CONTROLS, PROGRAM, DesktopTestCase, Program, wait_until
+from desktop import CONTROLS, PROGRAM, ProgramTestCase, Program, wait_until
 
 REPLIES = {
     "Cmd1": ("cmd01 ", "OK LEDS ENCENDIDOS"),
@@ -23,7 +23,7 @@ MWM_FUNC_MAXIMIZE = 0x10
 MWM_DECOR_MAXIMIZE = 0x40
 
 
-class ProgramTest(DesktopTestCase):
+class ProgramTest(ProgramTestCase):
     def store(self, port):
         (self.config / "Telvaronix").mkdir(exist_ok=True)
         (self.config / "Telvaronix" / "Telvaronix.conf").write_text(f"[ajustes]\npuerto={port}\n")

@@ -10,6 +10,8 @@
 #include <QByteArray>
 #include <QObject>
 
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -32,12 +34,20 @@ protected slots:
     void cleanup();
 
 protected:
-    // Links a new device as port `port`; what it receives collects in m_received[port].
+    // Links a new device as port `port`; what it receives collects in m_received[port], and
+    // onCommand, when set, runs on every complete command.
     PseudoTerminal &linkDevice(int port);
     PseudoTerminal &device(int port) const { return *m_devices.at(port); }
-    // Makes the window and shows it, active, with its real ticks slowed (see fireTick()).
+    // Makes the window and shows it, with its real ticks slowed (see fireTick()); true once it
+    // is on screen with its port open, on the device linked there if there is one.
+    bool start();
+    // The same for a window whose port may fail to open; returns once the window is active.
     void startWindow();
     void closeWindow();
+    // Clicks a command button; returns once its handler, wait included, has finished.
+    void press(int button);
+    // Makes port 1's device answer every command with `reply`.
+    void answerEachCommandWith(const QByteArray &reply);
     // Puts the focus in the port list with entry C<port> chosen, as a person leaves it.
     void chooseInList(int port);
     // Then moves the focus on with Tab, which changes the port; true if a warning came.
@@ -49,4 +59,21 @@ protected:
     std::unique_ptr<WarningAnswerer> m_warnings;
     std::unique_ptr<Telvaronix> m_window;
     std::unique_ptr<WindowParts> m_parts;
+    std::function<void(const QByteArray &command)> onCommand;
+    // How many presses are running, nested inside one another.
+    int m_pressDepth = 0;
+};
+
+// Runs test steps one after another from the event loop, each 10 ms after the one before.
+// The next step is scheduled before a step runs, so the steps after a click run nested inside
+// that click's wait, as a person's later actions would.
+class Script : public QObject
+{
+public:
+    void add(std::function<void()> step) { m_steps.push_back(std::move(step)); }
+    void start();
+
+private:
+    void runNext();
+    std::deque<std::function<void()>> m_steps;
 };

@@ -15,7 +15,7 @@ import tty
 import unittest
 from pathlib import Path
 
-from desktop import CONTROLS, MAIN_SIZE, PROGRAM, Desktop, wait_until
+from desktop import CONTROLS, MAIN_SIZE, PROGRAM, DesktopTestCase, wait_until
 
 SETTINGS_KEY = r"HKCU\Software\VB and VBA Program Settings\Telvaronix\ajustes"
 PORTS_KEY = r"HKLM\Software\Wine\Ports"
@@ -64,15 +64,7 @@ class Terminal:
         os.close(self.device)
 
 
-class WineProgramTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = Desktop()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.close()
-
+class WineProgramTest(DesktopTestCase):
     def setUp(self):
         self.terminals = [Terminal(), Terminal()]
         for port, terminal in enumerate(self.terminals, start=1):
