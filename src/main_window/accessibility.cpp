@@ -52,11 +52,15 @@ public:
         return QAccessibleWidget::interface_cast(type);
     }
 
-    // The entry as read-only text, without selection or caret.
+    // The entry as read-only text, selected whole as the chosen entry is, without a caret.
     QString text(int start, int end) const override { return entry().mid(start, end - start); }
     int characterCount() const override { return int(entry().size()); }
-    void selection(int, int *start, int *end) const override { *start = *end = 0; }
-    int selectionCount() const override { return 0; }
+    void selection(int index, int *start, int *end) const override
+    {
+        *start = 0;
+        *end = index == 0 ? characterCount() : 0;
+    }
+    int selectionCount() const override { return entry().isEmpty() ? 0 : 1; }
     void addSelection(int, int) override { }
     void removeSelection(int) override { }
     void setSelection(int, int, int) override { }
@@ -107,6 +111,24 @@ void describeToScreenReaders(QWidget *window, const ScreenReaderParts &parts)
     }();
     Q_UNUSED(installed);
     window->setProperty(PartsProperty, QStringList {parts.grouping, parts.reply});
+}
+
+void announceNewEntry(QComboBox *list)
+{
+    // Only the new text: Orca says "Selection deleted" when told that the old one went.
+    QAccessibleTextInsertEvent inserted(list, 0, list->currentText());
+    QAccessible::updateAccessibility(&inserted);
+}
+
+void announceCurrentEntry(QAbstractItemView *entries)
+{
+    // A list view's entry n is its child n.
+    const QModelIndex current = entries->currentIndex();
+    if (!entries->hasFocus() || !current.isValid())
+        return;
+    QAccessibleEvent focus(entries, QAccessible::Focus);
+    focus.setChild(current.row());
+    QAccessible::updateAccessibility(&focus);
 }
 
 void announceReply(QLabel *replyLabel)

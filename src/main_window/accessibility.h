@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class QAbstractItemView;
+class QComboBox;
 class QLabel;
 class QWidget;
 
@@ -32,6 +34,16 @@ struct ScreenReaderParts
 // controls are made: Qt keeps the description it first gives of an object. Its one combo box
 // is the port list, since the form fills that list before it names it.
 void describeToScreenReaders(QWidget *window, const ScreenReaderParts &parts);
+
+// Tells screen readers that the closed port list shows a new entry, which Orca then speaks.
+// Orca reads that entry from neither the list's name, which stays the label's, nor its
+// description, whose change Qt reports without the new text. It speaks text that takes the
+// place of selected text, and the list's one line of text, its entry, is selected whole.
+void announceNewEntry(QComboBox *list);
+
+// Tells screen readers which entry of the open drop-down `entries` is current: Qt tells only
+// that the drop-down took the focus, and Orca then names no entry.
+void announceCurrentEntry(QAbstractItemView *entries);
 
 // Tells screen readers that `replyLabel` shows a new reply, which Orca then speaks.
 void announceReply(QLabel *replyLabel);

@@ -45,13 +45,18 @@ QString adapterName(const PortStatus &status)
 }
 } // namespace
 
-QString portHint(int port, const PortStatus &status)
+QString deviceHint(const PortStatus &status)
 {
-    QString hint = QStringLiteral("C%1: %2").arg(port).arg(status.devicePath);
+    QString hint = status.devicePath;
     if (const QString adapter = adapterName(status); !adapter.isEmpty())
         hint += QStringLiteral(" (%1)").arg(adapter);
     const QString why = reason(status);
     if (!why.isEmpty())
         hint += QStringLiteral(" — ") + why;
     return hint;
+}
+
+QString portHint(int port, const PortStatus &status)
+{
+    return QStringLiteral("C%1: ").arg(port) + deviceHint(status);
 }

@@ -13,3 +13,7 @@ struct PortStatus;
 // "C2: /dev/ttyUSB0 — en uso (PID 1234, minicom)",
 // "C4: /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0 — no conectado".
 QString portHint(int port, const PortStatus &status);
+
+// The same without the port's name in front, for a screen reader, which reads the entry itself
+// just before: "/dev/ttyS5 — no existe".
+QString deviceHint(const PortStatus &status);

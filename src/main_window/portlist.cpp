@@ -6,6 +6,7 @@
 #include "telvaronix.h"
 #include "ui_telvaronix.h"
 
+#include "accessibility.h"
 #include "device_link/portdevice.h"
 #include "porthint.h"
 #include "portsetting.h"
@@ -13,13 +14,19 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QHelpEvent>
+#include <QTimer>
 
 void Telvaronix::watchPortList()
 {
-    // A screen reader reads the chosen port's hint as the list's description.
+    // A screen reader reads the chosen port's hint as the list's description, and is told of
+    // the new entry when Up or Down changes it in the closed list.
     connect(ui->ComboCom, &QComboBox::currentIndexChanged, this, [this](int entry) {
-        if (QAccessible::isActive())
-            updatePortHint(entry);
+        if (!QAccessible::isActive())
+            return;
+        updatePortHint(entry);
+        // An entry chosen in the drop-down is read with the list as it takes the focus back.
+        if (!dropDownInUse)
+            announceNewEntry(ui->ComboCom);
     });
     ui->ComboCom->installEventFilter(this);
     ui->ComboCom->view()->viewport()->installEventFilter(this);
@@ -35,7 +42,10 @@ bool Telvaronix::eventFilter(QObject *watched, QEvent *event)
     if (type == QEvent::FocusIn && watched == list)
         portListFocused();
     else if (type == QEvent::Show && watched == list->view()->window())
-        numberAdaptersBeforeChoosing(); // the drop-down opens
+        portListOpened();
+    else if (type == QEvent::Hide && watched == list->view()->window())
+        // The entry chosen there becomes current only after the drop-down has gone.
+        QTimer::singleShot(0, this, [this] { dropDownInUse = false; });
     else if (type == QEvent::ToolTip && watched == list)
         updatePortHint(list->currentIndex());
     else if (type == QEvent::ToolTip && watched == list->view()->viewport())
@@ -54,6 +64,19 @@ void Telvaronix::portListFocused()
         updatePortHint(ui->ComboCom->currentIndex());
 }
 
+void Telvaronix::portListOpened()
+{
+    dropDownInUse = true;
+    numberAdaptersBeforeChoosing();
+    // A screen reader reads each entry's hint as the entry is reached.
+    if (!QAccessible::isActive())
+        return;
+    for (int entry = 0; entry < ui->ComboCom->count(); ++entry)
+        updatePortHint(entry);
+    // Once the drop-down has the focus, which it takes after it is shown.
+    QTimer::singleShot(0, this, [this] { announceCurrentEntry(ui->ComboCom->view()); });
+}
+
 void Telvaronix::updatePortHint(int entry)
 {
     // Looked up afresh each time it is about to show, for the one entry pointed at: devices
@@ -61,12 +84,15 @@ void Telvaronix::updatePortHint(int entry)
     QComboBox *const list = ui->ComboCom;
     if (entry < 0 || entry >= list->count())
         return;
-    const QString hint = portHint(entry + 1, portStatus(entry + 1));
+    const PortStatus status = portStatus(entry + 1);
+    const QString hint = portHint(entry + 1, status);
+    // A screen reader reads the entry's name ("C3") and then its description.
+    const QString spoken = deviceHint(status);
     list->setItemData(entry, hint, Qt::ToolTipRole);
+    list->setItemData(entry, spoken, Qt::AccessibleDescriptionRole);
     if (entry == list->currentIndex()) {
         list->setToolTip(hint);
-        // Read by a screen reader as the list's description, and announced as changed.
-        list->setAccessibleDescription(hint);
+        list->setAccessibleDescription(spoken);
     }
 }
 

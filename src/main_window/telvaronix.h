@@ -71,6 +71,7 @@ private:
     // The port list (portlist.cpp): its events, its hints and the numbering of adapters.
     void watchPortList();
     void portListFocused();
+    void portListOpened();
     // Tells, on the list and on each entry of its drop-down, which device the entry's port
     // opens and what stands in its way.
     void updatePortHint(int entry);
@@ -90,4 +91,6 @@ private:
     bool closed = false;
     // How many waits are running, nested inside one another.
     int waitsRunning = 0;
+    // From the drop-down's opening until the entry chosen there has been made current.
+    bool dropDownInUse = false;
 };

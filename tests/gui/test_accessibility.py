@@ -54,10 +54,25 @@ class AccessibilityTest(ProgramTestCase):
         reply = self.node(window, "notification")
         self.assertEqual(["Recepción:"], self.labels(reply))
 
-        # The list's entry is its text, its hint its description, kept current.
+        # The list's entry is its text, selected whole, its device's hint its description, kept
+        # current; an entry chosen with Down comes as new text, which Orca speaks.
+        seen = []
+        for kind in ("object:text-changed:insert", "object:state-changed:focused"):
+            self.pyatspi.Registry.registerEventListener(
+                lambda event: seen.append((event.type, event.any_data, event.source.name,
+                                           event.source.description)), kind)
         self.desktop.key("Tab", "Tab", "Tab", "Tab", "Down")
         wait_until(lambda: ports.queryText().getText(0, -1) == "C2")
-        wait_until(lambda: ports.description.startswith("C2: /dev/"), what="C2's hint")
+        wait_until(lambda: self.pump() or any(e[:2] == ("object:text-changed:insert", "C2")
+                                              for e in seen), what="C2 told as new text")
+        self.assertEqual((0, 2), tuple(ports.queryText().getSelection(0)))
+        wait_until(lambda: ports.description.startswith("/dev/"), what="C2's hint")
+        # Opened, the drop-down tells its current entry, with the entry's hint.
+        self.desktop.key("alt+Down")
+        wait_until(lambda: self.pump() or any(e[0].endswith("focused") and e[2] == "C2"
+                                              and e[3].startswith("/dev/") for e in seen),
+                   what="the open drop-down's entry C2 with its hint")
+        self.desktop.key("Escape")
 
         # Enter on "Comando 1"; the reply is shown as a notification, and the program
         # keeps answering the screen reader while it waits.
