@@ -217,6 +217,8 @@ void tst_OtherPrograms::deadOrFakeLock_opensOrWarnsWithoutHanging_data()
     // Opening the pipe would hang QSerialPort, which reads its own lock file at this name.
     QTest::newRow("a named pipe in a lock's place") << "LCK..pts_%1"
                                                     << "pipe" << true;
+    QTest::newRow("a named pipe in a lock's place, a minute old") << "LCK..pts_%1"
+                                                                  << "old pipe" << true;
     // Larger than any lock, it would be read whole; a link may be swapped for a pipe.
     QTest::newRow("a lock file of 2 KiB") << "LCK..pts_%1"
                                           << "oversized" << true;
@@ -237,11 +239,11 @@ void tst_OtherPrograms::deadOrFakeLock_opensOrWarnsWithoutHanging()
     const QByteArray ended = asciiPid(endedProcessId());
     const QString lockName = name.arg(QFileInfo(device(1).devicePath()).fileName());
     const ForeignLock lock(lockName,
-                           kind == "pipe"                  ? QByteArray()
+                           kind.endsWith("pipe")           ? QByteArray()
                                : kind == "oversized"       ? ended.leftJustified(2048)
                                : kind.endsWith("nameless") ? QByteArray("telvaronix\n")
                                                            : ended);
-    if (kind == "old nameless") {
+    if (kind.startsWith("old ")) {
         QFile file(lock.path);
         QVERIFY(file.open(QIODevice::ReadWrite) &&
                 file.setFileTime(QDateTime::currentDateTime().addSecs(-60),

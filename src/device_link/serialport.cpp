@@ -99,7 +99,6 @@ void SerialPort::openDevice()
     m_port->clear(QSerialPort::Input);
     m_received.clear();
     m_hangUp->arm(*m_port);
-    m_openedDevice = devicePath;
     m_openedIdentity = deviceIdentity(devicePath);
 }
 
@@ -183,7 +182,7 @@ void SerialPort::reconnectIfDeviceIsBack()
     // list. (Windows tells only adapters with a serial number apart, and its COM number is
     // the adapter's own.)
     const QString devicePath = devicePathForPort(m_commPort);
-    if (!deviceExists(devicePath) || (devicePath != m_openedDevice && !hasPortLink(m_commPort)) ||
+    if (!deviceExists(devicePath) ||
         (!m_openedIdentity.isEmpty() && deviceIdentity(devicePath) != m_openedIdentity))
         return;
     try {

@@ -93,9 +93,8 @@ private:
     HangUpWatch *const m_hangUp;
     // Runs while a lost device is being waited for.
     QTimer *const m_reconnect;
-    // The device of the last opening, which a lost port waits for, and what tells it from other
-    // adapters (empty when nothing does).
-    QString m_openedDevice;
+    // What tells the device of the last opening, which a lost port waits for, from other
+    // devices (see deviceIdentity(); empty when nothing does).
     QString m_openedIdentity;
     QByteArray m_received;
     int m_commPort = 1;
