@@ -9,7 +9,9 @@
 # tools/test.sh, which installs what it needs there first. The system is made with debootstrap
 # from the mirror this machine's apt uses (or TELVARONIX_DEBIAN_MIRROR), in
 # build-debian/RELEASE, and reused on later runs. It builds in build-debian/RELEASE-build, so
-# it never touches this machine's own build. Needs root (sudo is used otherwise).
+# it never touches this machine's own build. A Qt for Windows archive given in
+# TELVARONIX_QT_MINGW_ARCHIVE is handed in, so that tools/test.sh builds the Windows version
+# there too. Needs root (sudo is used otherwise).
 #
 # Everything is mounted in a mount namespace of its own, so that every mount goes away when
 # the command ends, however it ends: failure, a signal, or the script being killed.
@@ -21,7 +23,7 @@ shift
 (($#)) || set -- tools/test.sh
 
 if [[ $(id -u) -ne 0 ]]; then
-    exec sudo --preserve-env=CI,TELVARONIX_DEBIAN_MIRROR "$0" "$release" "$@"
+    exec sudo --preserve-env=CI,TELVARONIX_DEBIAN_MIRROR,TELVARONIX_QT_MINGW_ARCHIVE "$0" "$release" "$@"
 fi
 
 checkout=$PWD
@@ -67,8 +69,8 @@ fi
 # included), a fresh /run with its lock folder and a fresh /tmp, the checkout, then the command.
 inside=$(cat <<'SCRIPT'
 set -euo pipefail
-root=$1 checkout=$2
-shift 2
+root=$1 checkout=$2 qt_for_windows=$3
+shift 3
 mount --make-rprivate /
 # The system's root a mount point of its own, so that a test's own mount namespace (see
 # tests/support/private-dev.sh) can be made inside it.
@@ -83,10 +85,18 @@ mount -t tmpfs -o mode=1777 tmp "$root/tmp"
 mkdir -p "$root/telvaronix"
 mount --bind "$checkout" "$root/telvaronix"
 cp /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null || true
+inside_archive=
+if [[ -n $qt_for_windows ]]; then
+    inside_archive=/run/qt6-mingw.tar.gz
+    touch "$root$inside_archive"
+    mount --bind -o ro "$qt_for_windows" "$root$inside_archive"
+fi
 exec chroot "$root" /usr/bin/env -i PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/sbin:/usr/sbin:/sbin \
     HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" CI="${CI:-}" \
     TELVARONIX_BUILD="build-debian/$(basename "$root")-build" \
+    ${inside_archive:+TELVARONIX_QT_MINGW_ARCHIVE=$inside_archive} \
     /bin/bash -c 'cd /telvaronix && exec "$@"' bash "$@"
 SCRIPT
 )
-exec unshare --mount --propagation private bash -c "$inside" bash "$root" "$checkout" "$@"
+qt_for_windows=${TELVARONIX_QT_MINGW_ARCHIVE:+$(realpath "$TELVARONIX_QT_MINGW_ARCHIVE")}
+exec unshare --mount --propagation private bash -c "$inside" bash "$root" "$checkout" "$qt_for_windows" "$@"
