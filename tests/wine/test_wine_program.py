@@ -112,10 +112,13 @@ class WineProgramTest(DesktopTestCase):
         for terminal in self.terminals:
             terminal.close()
 
-    def start(self, program=PROGRAM, **env):
+    def launch(self, program=PROGRAM, **env):
         self.program = subprocess.Popen(["wine", program],
                                         env=self.desktop.env(LD_PRELOAD=MODEM_LINES, **env),
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def start(self, program=PROGRAM, **env):
+        self.launch(program, **env)
         return self.desktop.main_window(timeout=60)
 
     def close(self):
@@ -182,8 +185,7 @@ class WineProgramTest(DesktopTestCase):
 
     def test_port_that_leads_nowhere_warns_before_the_window(self):
         wine("reg", "add", SETTINGS_KEY, "/v", "puerto", "/d", "3", "/f")  # COM3: no device
-        self.program = subprocess.Popen(["wine", PROGRAM], env=self.desktop.env(),
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.launch()
         warning = self.desktop.warning_window(timeout=60)
         self.desktop.screenshot("wine-warning", warning)
         self.assertEqual([warning], self.desktop.windows())

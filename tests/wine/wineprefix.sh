@@ -10,7 +10,8 @@ set -e
 export WINEDEBUG=-all
 case "$1" in
 setup)
-    cc -shared -fPIC -O2 -o "$(dirname "$WINEPREFIX")/modemlines.so" "$(dirname "$0")/modemlines.c" -ldl
+    cc -shared -fPIC -O2 -o "$(dirname "$WINEPREFIX")/modemlines.so" \
+        "$(dirname "$0")/modemlines.c" -ldl
     # No offer to install .NET or a web engine, which no test needs.
     WINEDLLOVERRIDES="mscoree,mshtml=" wineboot --init
     for port in 1 2 3 4 5 6 7 8; do
