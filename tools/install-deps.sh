@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 The Telvaronix developers
 # SPDX-License-Identifier: MIT
-# Installs the Debian packages that building and running Telvaronix need, with --test also
+# Installs the Debian packages that building and running Telvaronix need, with --headless also
+# those that run and look at it on an X server of its own (tools/demo.sh --check), with --test
 # those its tests need, and with --windows those that build, test and package the Windows
 # version. Only missing packages are installed. With --list it only prints the package names.
 set -euo pipefail
@@ -11,8 +12,9 @@ build_packages=(
     qt6-base-dev qt6-base-private-dev qt6-serialport-dev
     fonts-dejavu-core scdoc
 )
+headless_packages=(xvfb xdotool imagemagick)
 test_packages=(
-    xvfb xauth xdotool x11-utils openbox wmctrl imagemagick tesseract-ocr python3 python3-xlib
+    "${headless_packages[@]}" xauth x11-utils openbox wmctrl tesseract-ocr python3 python3-xlib
     dpkg-dev desktop-file-utils appstream
     clang libclang-rt-dev
     minicom
@@ -28,10 +30,11 @@ packages=("${build_packages[@]}")
 list_only=false
 for argument in "$@"; do
     case "$argument" in
+        --headless) packages+=("${headless_packages[@]}") ;;
         --test) packages+=("${test_packages[@]}") ;;
         --windows) packages+=("${windows_packages[@]}") ;;
         --list) list_only=true ;;
-        *) echo "usage: $0 [--test] [--windows] [--list]" >&2; exit 2 ;;
+        *) echo "usage: $0 [--headless] [--test] [--windows] [--list]" >&2; exit 2 ;;
     esac
 done
 

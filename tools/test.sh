@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh --test
-tools/build.sh
+tools/build.sh -DBUILD_TESTING=ON
 ctest --test-dir "${TELVARONIX_BUILD:-build}" --output-on-failure "$@"
 if [[ -n ${TELVARONIX_QT_MINGW:-}${TELVARONIX_QT_MINGW_ARCHIVE:-} ]]; then
     tools/windows.sh "$@"
