@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -63,23 +64,34 @@ void tst_DesktopFonts::everyCaption_fitsItsControl_data()
 {
     QTest::addColumn<QString>("family");
     QTest::addColumn<qreal>("pointSize");
-    QTest::newRow("the default") << QString() << 0.0;
-    QTest::newRow("GNOME: Cantarell 11") << "Cantarell" << 11.0;
-    QTest::newRow("KDE: Noto Sans 10") << "Noto Sans" << 10.0;
+    // The dots per inch the application's font was resolved at, when not the screen's.
+    QTest::addColumn<int>("fontDpi");
+    QTest::newRow("the default") << QString() << 0.0 << 0;
+    // As Qt's Wayland platform makes it, before it knows the screens.
+    QTest::newRow("the default, resolved at 100 dpi") << QString() << 0.0 << 100;
+    QTest::newRow("GNOME: Cantarell 11") << "Cantarell" << 11.0 << 0;
+    QTest::newRow("KDE: Noto Sans 10") << "Noto Sans" << 10.0 << 0;
     // The largest grow the window past a screen of 1280 by 1024.
     for (qreal size : {9.0, 10.0, 11.0, 14.0, 18.0, 26.0, 40.0})
-        QTest::addRow("DejaVu Sans %g", size) << "DejaVu Sans" << size;
+        QTest::addRow("DejaVu Sans %g", size) << "DejaVu Sans" << size << 0;
 }
 
 void tst_DesktopFonts::everyCaption_fitsItsControl()
 {
     QFETCH(QString, family);
     QFETCH(qreal, pointSize);
+    QFETCH(int, fontDpi);
     if (!family.isEmpty()) {
         QVERIFY2(QFontDatabase::hasFamily(family), qPrintable(family + " is not installed"));
         QFont desktop(family);
         desktop.setPointSizeF(pointSize);
         QApplication::setFont(desktop);
+    }
+    if (fontDpi) {
+        QImage atDpi(1, 1, QImage::Format_RGB32);
+        atDpi.setDotsPerMeterX(qRound(fontDpi / 0.0254));
+        atDpi.setDotsPerMeterY(qRound(fontDpi / 0.0254));
+        QApplication::setFont(QFont(QApplication::font(), &atDpi));
     }
 
     const IsolatedConfig config;

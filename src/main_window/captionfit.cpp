@@ -100,6 +100,14 @@ QList<Caption> captions(const QWidget *window, const QLabel *replyLabel, int rep
     return found;
 }
 
+// The font's measures as the window draws it, at its screen's resolution. The application's
+// font may have been resolved at another: Qt's Wayland platform makes it before it knows the
+// screens, at the 100 dpi that Qt assumes without one.
+QFontMetricsF metricsOn(const QWidget *window, const QFont &font)
+{
+    return QFontMetricsF(font, window);
+}
+
 QFont withPointSize(QFont font, qreal pointSize)
 {
     font.setPointSizeF(pointSize);
@@ -125,7 +133,7 @@ qreal halfPointsBelow(qreal pointSize)
 bool captionsFit(const QWidget *window, const QLabel *replyLabel, int replyLength,
                  const QFont &font, qreal scale)
 {
-    const QFontMetricsF metrics(font);
+    const QFontMetricsF metrics = metricsOn(window, font);
     for (const Caption &caption : captions(window, replyLabel, replyLength, scale)) {
         const qreal inkWidth = metrics.tightBoundingRect(caption.text).width();
         if (metrics.horizontalAdvance(caption.text) > caption.area.width() ||
@@ -145,7 +153,7 @@ WindowFit fitToDesktopFont(const QWidget *window, const QLabel *replyLabel, int 
     // Advances and heights grow in proportion to the point size: one measurement at the
     // desktop's size tells at which size the captions fit the form, and by how much the form
     // must grow for them to fit at the desktop's size.
-    const QFontMetricsF metrics(desktopFont);
+    const QFontMetricsF metrics = metricsOn(window, desktopFont);
     qreal shareThatFits = 1.0;
     qreal scale = 1.0;
     for (const Caption &caption : captions(window, replyLabel, replyLength, 1.0)) {
