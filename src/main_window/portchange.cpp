@@ -10,11 +10,8 @@
 #include "errorcollector.h"
 #include "portsetting.h"
 #include "settings/settingsstore.h"
-#include "stalepressfilter.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
-#include <QFocusEvent>
 
 void Telvaronix::ComboCom_LostFocus()
 {
@@ -39,28 +36,4 @@ void Telvaronix::ComboCom_LostFocus()
     if (errors.failed())
         showWarning();
     DoEvents(doEventsFlags);
-}
-
-bool Telvaronix::isFocusLossOfPortList(const QEvent *event) const
-{
-    if (event->type() != QEvent::FocusOut || closed)
-        return false;
-    // Opening the drop-down moves the focus into its view (twice, the first time), and a
-    // warning box or another application takes the window's activation: none of these moves
-    // the focus to another control of the window.
-    const Qt::FocusReason reason = static_cast<const QFocusEvent *>(event)->reason();
-    if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
-        return false;
-    if (ui->ComboCom->view()->isVisible() || QApplication::activePopupWidget())
-        return false;
-    return isActiveWindow();
-}
-
-void Telvaronix::portListLeft()
-{
-    const bool pressOnItsWay = QGuiApplication::mouseButtons() != Qt::NoButton;
-    ComboCom_LostFocus();
-    // A warning shown meanwhile took the release; the press still on its way is stale.
-    if (pressOnItsWay && QGuiApplication::mouseButtons() == Qt::NoButton)
-        StalePressFilter::dropNextPress();
 }

@@ -9,11 +9,11 @@
 #include "accessibility.h"
 #include "device_link/portdevice.h"
 #include "porthint.h"
+#include "portlistwatch.h"
 #include "portsetting.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
-#include <QHelpEvent>
 #include <QTimer>
 
 void Telvaronix::watchPortList()
@@ -28,31 +28,12 @@ void Telvaronix::watchPortList()
         if (!dropDownInUse)
             announceNewEntry(ui->ComboCom);
     });
-    ui->ComboCom->installEventFilter(this);
-    ui->ComboCom->view()->viewport()->installEventFilter(this);
-    ui->ComboCom->view()->window()->installEventFilter(this); // the drop-down
-}
-
-bool Telvaronix::eventFilter(QObject *watched, QEvent *event)
-{
-    // The type comes first: asking the list for its drop-down makes one, which sends the list
-    // events of its own.
-    QComboBox *const list = ui->ComboCom;
-    const QEvent::Type type = event->type();
-    if (type == QEvent::FocusIn && watched == list)
-        portListFocused();
-    else if (type == QEvent::Show && watched == list->view()->window())
-        portListOpened();
-    else if (type == QEvent::Hide && watched == list->view()->window())
-        // The entry chosen there becomes current only after the drop-down has gone.
-        QTimer::singleShot(0, this, [this] { dropDownInUse = false; });
-    else if (type == QEvent::ToolTip && watched == list)
-        updatePortHint(list->currentIndex());
-    else if (type == QEvent::ToolTip && watched == list->view()->viewport())
-        updatePortHint(list->view()->indexAt(static_cast<const QHelpEvent *>(event)->pos()).row());
-    else if (watched == list && isFocusLossOfPortList(event))
-        portListLeft();
-    return QWidget::eventFilter(watched, event);
+    auto *watch = new PortListWatch(ui->ComboCom, this);
+    connect(watch, &PortListWatch::focused, this, &Telvaronix::portListFocused);
+    connect(watch, &PortListWatch::opened, this, &Telvaronix::portListOpened);
+    connect(watch, &PortListWatch::closed, this, [this] { dropDownInUse = false; });
+    connect(watch, &PortListWatch::hintWanted, this, &Telvaronix::updatePortHint);
+    connect(watch, &PortListWatch::left, this, &Telvaronix::ComboCom_LostFocus);
 }
 
 void Telvaronix::portListFocused()

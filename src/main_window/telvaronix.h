@@ -56,7 +56,6 @@ public:
     void SendCommand(const QString &text);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -78,9 +77,6 @@ private:
     // Gives adapters plugged in since the last look their port numbers before a port is
     // chosen: at start, and when the list takes the focus or opens; never while a wait runs.
     void numberAdaptersBeforeChoosing();
-    // Leaving the port list (portchange.cpp).
-    bool isFocusLossOfPortList(const QEvent *event) const;
-    void portListLeft();
     void showWarning();
 
     const std::unique_ptr<Ui::TelvaronixForm> ui;
