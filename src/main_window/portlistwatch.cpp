@@ -3,7 +3,7 @@
 
 #include "portlistwatch.h"
 
-#include "stalepressfilter.h"
+#include "pressonitsway.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -83,7 +83,12 @@ bool PortListWatch::isPressThatTookTheFocus(const QObject *control, const QEvent
 bool PortListWatch::leave()
 {
     m_holdsFocus = false;
-    const bool pressOnItsWay = QGuiApplication::mouseButtons() != Qt::NoButton;
+    if (QGuiApplication::mouseButtons() == Qt::NoButton) {
+        emit left();
+        return false;
+    }
+    const ReleaseHold hold(m_window);
     emit left();
-    return pressOnItsWay && QGuiApplication::mouseButtons() == Qt::NoButton;
+    // A warning shown meanwhile took the release.
+    return !hold.holdsRelease() && QGuiApplication::mouseButtons() == Qt::NoButton;
 }
