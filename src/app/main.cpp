@@ -12,6 +12,7 @@
 #endif
 
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string_view>
 
@@ -53,11 +54,23 @@ int main(int argc, char *argv[])
     const CloseOnSignals closeOnSignals;
 #endif
 
-    Telvaronix window;
-    // Stopped while the window was being made (its port then stays closed) or its start-up
-    // warning was open: the window is never shown.
-    if (programStopRequested())
-        return 0;
-    window.show();
-    return QApplication::exec();
+    int status = 0;
+    {
+        Telvaronix window;
+        // Stopped while the window was being made (its port then stays closed) or its start-up
+        // warning was open: the window is never shown.
+        if (programStopRequested())
+            return 0;
+        window.show();
+        status = QApplication::exec();
+    }
+    // The window is gone with its port, and nothing is saved at the end. Qt's Wayland platform
+    // can hang for good while it tears its connection down: its event thread may end with a
+    // read that the main thread prepared last still pending, and the other reader then waits
+    // for it. There the process ends without that teardown; the compositor cleans up after it.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

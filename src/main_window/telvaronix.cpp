@@ -167,6 +167,9 @@ void Telvaronix::showWarning()
 
 void Telvaronix::closeEvent(QCloseEvent *event)
 {
+    // Waits still running end at their next look. The port is released now rather than with
+    // the window, so that nothing the toolkit does on its way out keeps other programs off it.
     closed = true;
+    Coom1->setPortOpen(false);
     QWidget::closeEvent(event);
 }
