@@ -55,6 +55,7 @@ private slots:
     void unwritableSettings_warnAndKeepTheEarlierValue_data();
     void unwritableSettings_warnAndKeepTheEarlierValue();
     void choosingInTheDropDown_appliesNothingUntilTheFocusMoves();
+    void dismissedDropDown_opensAgainOnTheChosenEntry();
     void windowDeactivationOrClosing_appliesNothing();
     void quickClickOnAButton_reopensFirstThenSendsToTheNewPort_data();
     void quickClickOnAButton_reopensFirstThenSendsToTheNewPort();
@@ -212,6 +213,23 @@ void tst_PortChange::choosingInTheDropDown_appliesNothingUntilTheFocusMoves()
     QCOMPARE(m_parts->Coom1->CommPort(), 3);
     QTRY_VERIFY(third.isHeldOpen());
     QCOMPARE(storedPort(), "3");
+}
+
+void tst_PortChange::dismissedDropDown_opensAgainOnTheChosenEntry()
+{
+    linkDevice(1);
+    startWindow();
+    QAbstractItemView *view = m_parts->ComboCom->view();
+    m_parts->ComboCom->setFocus(Qt::TabFocusReason);
+    for (int opening = 0; opening < 2; ++opening) {
+        QTest::keyClick(m_parts->ComboCom, Qt::Key_Down, Qt::AltModifier);
+        QTRY_VERIFY(view->isVisible());
+        QCOMPARE(view->currentIndex().row(), 0);
+        QTest::keyClick(view, Qt::Key_Down);
+        QTest::keyClick(view, Qt::Key_Escape);
+        QTRY_VERIFY(!view->isVisible());
+    }
+    QCOMPARE(m_parts->ComboCom->currentIndex(), 0);
 }
 
 void tst_PortChange::windowDeactivationOrClosing_appliesNothing()

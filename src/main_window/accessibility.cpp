@@ -9,6 +9,8 @@
 #include <QLabel>
 
 namespace {
+// Named by its label ("Recepción:"), as Qt names a widget that is a label's buddy, and
+// described by the reply it shows.
 class ReplyDescription : public QAccessibleWidget
 {
 public:
@@ -17,7 +19,7 @@ public:
 
     QString text(QAccessible::Text kind) const override
     {
-        if (kind == QAccessible::Name || kind == QAccessible::Description)
+        if (kind == QAccessible::Description)
             return static_cast<const QLabel *>(widget())->text();
         return QAccessibleWidget::text(kind);
     }
@@ -25,8 +27,15 @@ public:
 
 // On Linux Qt names a combo box after its current entry; the port list is named "Puerto COM",
 // as its label reads, and its entry is its value and its text, where Orca looks for a value
-// when nothing is selected in the list. Its one child is its list of entries.
-class PortListDescription : public QAccessibleWidget, public QAccessibleTextInterface
+// when nothing is selected in the list. Its one child is its list of entries, and, where Qt
+// has the interface for it (6.5 on), its selection is the chosen entry, as Qt's own combo box
+// has it: a screen reader that is told the selection changed reads that entry, hint and all.
+class PortListDescription : public QAccessibleWidget,
+                            public QAccessibleTextInterface
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    ,
+                            public QAccessibleSelectionInterface
+#endif
 {
 public:
     explicit PortListDescription(QComboBox *list) : QAccessibleWidget(list, QAccessible::ComboBox)
@@ -49,25 +58,77 @@ public:
     {
         if (type == QAccessible::TextInterface)
             return static_cast<QAccessibleTextInterface *>(this);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+        if (type == QAccessible::SelectionInterface)
+            return static_cast<QAccessibleSelectionInterface *>(this);
+#endif
         return QAccessibleWidget::interface_cast(type);
     }
 
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    // The chosen entry, as the drop-down's list of entries describes it.
+    int selectedItemCount() const override
+    {
+        return chosenEntry() ? 1 : 0;
+    }
+    QList<QAccessibleInterface *> selectedItems() const override
+    {
+        if (QAccessibleInterface *entry = chosenEntry())
+            return {entry};
+        return {};
+    }
+    bool select(QAccessibleInterface *) override
+    {
+        return false;
+    }
+    bool unselect(QAccessibleInterface *) override
+    {
+        return false;
+    }
+    bool selectAll() override
+    {
+        return false;
+    }
+    bool clear() override
+    {
+        return false;
+    }
+#endif
+
     // The entry as read-only text, selected whole as the chosen entry is, without a caret.
-    QString text(int start, int end) const override { return entry().mid(start, end - start); }
-    int characterCount() const override { return int(entry().size()); }
+    QString text(int start, int end) const override
+    {
+        return entry().mid(start, end - start);
+    }
+    int characterCount() const override
+    {
+        return int(entry().size());
+    }
     void selection(int index, int *start, int *end) const override
     {
         *start = 0;
         *end = index == 0 ? characterCount() : 0;
     }
-    int selectionCount() const override { return entry().isEmpty() ? 0 : 1; }
+    int selectionCount() const override
+    {
+        return entry().isEmpty() ? 0 : 1;
+    }
     void addSelection(int, int) override { }
     void removeSelection(int) override { }
     void setSelection(int, int, int) override { }
-    int cursorPosition() const override { return 0; }
+    int cursorPosition() const override
+    {
+        return 0;
+    }
     void setCursorPosition(int) override { }
-    QRect characterRect(int) const override { return {}; }
-    int offsetAtPoint(const QPoint &) const override { return -1; }
+    QRect characterRect(int) const override
+    {
+        return {};
+    }
+    int offsetAtPoint(const QPoint &) const override
+    {
+        return -1;
+    }
     void scrollToSubstring(int, int) override { }
     QString attributes(int, int *start, int *end) const override
     {
@@ -76,8 +137,22 @@ public:
     }
 
 private:
-    QComboBox *list() const { return static_cast<QComboBox *>(widget()); }
-    QString entry() const { return list()->currentText(); }
+    QComboBox *list() const
+    {
+        return static_cast<QComboBox *>(widget());
+    }
+    QString entry() const
+    {
+        return list()->currentText();
+    }
+    QAccessibleInterface *chosenEntry() const
+    {
+        QAccessibleInterface *entries = QAccessible::queryAccessibleInterface(list()->view());
+        QAccessibleTableInterface *table = entries ? entries->tableInterface() : nullptr;
+        return table && list()->currentIndex() >= 0
+            ? table->cellAt(list()->currentIndex(), list()->modelColumn())
+            : nullptr;
+    }
 };
 
 // Kept on the window as [grouping, reply], so that it goes with the window.
@@ -115,9 +190,19 @@ void describeToScreenReaders(QWidget *window, const ScreenReaderParts &parts)
 
 void announceNewEntry(QComboBox *list)
 {
-    // Only the new text: Orca says "Selection deleted" when told that the old one went.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    // Qt tells of the list's new selection itself, and a screen reader reads the entry it
+    // selects, with the entry's hint; a new description of the list would be read too.
+    Q_UNUSED(list);
+#else
+    // Without a selection to tell of, the entry is told as new text, and the list's
+    // description follows it. Only the new text: Orca says "Selection deleted" when told that
+    // the old one went.
+    list->setAccessibleDescription(
+        list->itemData(list->currentIndex(), Qt::AccessibleDescriptionRole).toString());
     QAccessibleTextInsertEvent inserted(list, 0, list->currentText());
     QAccessible::updateAccessibility(&inserted);
+#endif
 }
 
 void announceCurrentEntry(QAbstractItemView *entries)
@@ -131,8 +216,16 @@ void announceCurrentEntry(QAbstractItemView *entries)
     QAccessible::updateAccessibility(&focus);
 }
 
-void announceReply(QLabel *replyLabel)
+void showReply(QLabel *replyLabel)
 {
+    // Screen readers keep what they were last told of the description, which is the reply.
+    QAccessibleEvent described(replyLabel, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&described);
+    // The first reply shows the label, and Qt tells of its showing itself.
+    if (replyLabel->isHidden()) {
+        replyLabel->show();
+        return;
+    }
     QAccessibleEvent shown(replyLabel, QAccessible::ObjectShow);
     QAccessible::updateAccessibility(&shown);
 }

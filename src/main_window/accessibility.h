@@ -16,10 +16,11 @@ class QWidget;
 // Qt describes a top-level QWidget as a filler and a QFrame as a frame, the role that AT-SPI
 // keeps for top-level windows; Orca then drops the focus events inside that frame, and Tab
 // onto a button says nothing. Here the window is a window, its frame a grouping, the port list
-// named by its label rather than by its entry, and the reply label a notification, named and
-// described by the reply it shows: Qt 6.4 has no call that makes a screen reader speak, but Orca
-// speaks a notification when it is shown, introducing it by its label ("Recepción:") and reading
-// its description. The names, the labels' buddies and the banner's name are set in the form.
+// named by its label rather than by its entry, and the reply label a notification, named by its
+// label and described by the reply it shows: Qt 6.4 has no call that makes a screen reader
+// speak, but Orca speaks a notification when it is shown, introducing it by its name (Orca 48)
+// or its label (Orca 43), both "Recepción:", and reading its description. The names, the
+// labels' buddies and the banner's name are set in the form.
 
 // The controls of a window that are more than Qt makes of them, by object name.
 struct ScreenReaderParts
@@ -35,15 +36,19 @@ struct ScreenReaderParts
 // is the port list, since the form fills that list before it names it.
 void describeToScreenReaders(QWidget *window, const ScreenReaderParts &parts);
 
-// Tells screen readers that the closed port list shows a new entry, which Orca then speaks.
-// Orca reads that entry from neither the list's name, which stays the label's, nor its
-// description, whose change Qt reports without the new text. It speaks text that takes the
-// place of selected text, and the list's one line of text, its entry, is selected whole.
+// Tells screen readers that the closed port list shows a new entry, which Orca then speaks with
+// the entry's hint (its item's accessible description). From Qt 6.5 on, Qt's own report of the
+// list's new selection does this, and Orca 48 reads the selected entry. Qt 6.4 has no selection
+// to tell of, and reports a description's change without the new text; Orca 43 then speaks text
+// that takes the place of selected text, and the list's one line of text, its entry, is
+// selected whole.
 void announceNewEntry(QComboBox *list);
 
 // Tells screen readers which entry of the open drop-down `entries` is current: Qt tells only
 // that the drop-down took the focus, and Orca then names no entry.
 void announceCurrentEntry(QAbstractItemView *entries);
 
-// Tells screen readers that `replyLabel` shows a new reply, which Orca then speaks.
-void announceReply(QLabel *replyLabel);
+// Shows a new reply in `replyLabel` to screen readers, which Orca then speaks once. The label
+// stays hidden until the first reply, so that the window's appearing does not show an empty
+// notification, which Orca would announce as a bare "notification".
+void showReply(QLabel *replyLabel);

@@ -72,7 +72,7 @@ void Telvaronix::WaitForReply()
             const QString reply = Coom1->Input();
             DoEvents();
             ui->Lbl1->setText(reply);
-            announceReply(ui->Lbl1);
+            showReply(ui->Lbl1);
             Coom1->setInBufferCount(0);
             return;
         }

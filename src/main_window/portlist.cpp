@@ -14,16 +14,17 @@
 
 #include <QAbstractItemView>
 #include <QAccessible>
+#include <QSignalBlocker>
 #include <QTimer>
 
 void Telvaronix::watchPortList()
 {
-    // A screen reader reads the chosen port's hint as the list's description, and is told of
-    // the new entry when Up or Down changes it in the closed list.
+    // A screen reader is told of the new entry, with its hint, when Up or Down changes it in
+    // the closed list (see accessibility.h).
     connect(ui->ComboCom, &QComboBox::currentIndexChanged, this, [this](int entry) {
         if (!QAccessible::isActive())
             return;
-        updatePortHint(entry);
+        describeEntry(entry);
         // An entry chosen in the drop-down is read with the list as it takes the focus back.
         if (!dropDownInUse)
             announceNewEntry(ui->ComboCom);
@@ -60,6 +61,15 @@ void Telvaronix::portListOpened()
 
 void Telvaronix::updatePortHint(int entry)
 {
+    describeEntry(entry);
+    if (entry == ui->ComboCom->currentIndex()) {
+        ui->ComboCom->setAccessibleDescription(
+            ui->ComboCom->itemData(entry, Qt::AccessibleDescriptionRole).toString());
+    }
+}
+
+void Telvaronix::describeEntry(int entry)
+{
     // Looked up afresh each time it is about to show, for the one entry pointed at: devices
     // come and go, and other programs take them.
     QComboBox *const list = ui->ComboCom;
@@ -67,14 +77,14 @@ void Telvaronix::updatePortHint(int entry)
         return;
     const PortStatus status = portStatus(entry + 1);
     const QString hint = portHint(entry + 1, status);
-    // A screen reader reads the entry's name ("C3") and then its description.
-    const QString spoken = deviceHint(status);
+    // A screen reader reads the entry's name ("C3") and then its description. Qt reports any
+    // change to the chosen entry's data as a new value of the list, which a screen reader then
+    // announces as if the entry had changed: the hints are stored without a word.
+    const QSignalBlocker quietly(list->model());
     list->setItemData(entry, hint, Qt::ToolTipRole);
-    list->setItemData(entry, spoken, Qt::AccessibleDescriptionRole);
-    if (entry == list->currentIndex()) {
+    list->setItemData(entry, deviceHint(status), Qt::AccessibleDescriptionRole);
+    if (entry == list->currentIndex())
         list->setToolTip(hint);
-        list->setAccessibleDescription(spoken);
-    }
 }
 
 void Telvaronix::numberAdaptersBeforeChoosing()

@@ -10,13 +10,16 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QHelpEvent>
+#include <QKeyEvent>
+#include <QSignalBlocker>
 #include <QTimer>
 
 PortListWatch::PortListWatch(QComboBox *list, QWidget *window)
-    : QObject(window), m_list(list), m_entries(list->view()->viewport()),
+    : QObject(window), m_list(list), m_view(list->view()), m_entries(list->view()->viewport()),
       m_dropDown(list->view()->window()), m_window(window)
 {
-    for (QWidget *watched : {static_cast<QWidget *>(m_list), m_entries, m_dropDown, m_window})
+    for (QWidget *watched : {static_cast<QWidget *>(m_list), static_cast<QWidget *>(m_view),
+                             m_entries, m_dropDown, m_window})
         watched->installEventFilter(this);
     // Every other control that a click gives the focus to.
     for (QWidget *control : m_window->findChildren<QWidget *>()) {
@@ -49,15 +52,32 @@ bool PortListWatch::eventFilter(QObject *watched, QEvent *event)
             const QPoint at = static_cast<const QHelpEvent *>(event)->pos();
             emit hintWanted(m_list->view()->indexAt(at).row());
         }
+    } else if (watched == m_view) {
+        if (type == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
+            highlightChosenEntry();
     } else if (watched == m_dropDown) {
-        if (type == QEvent::Show)
+        if (type == QEvent::Show) {
+            highlightChosenEntry();
             emit opened();
-        else if (type == QEvent::Hide) // the entry chosen there becomes current after this
+        } else if (type == QEvent::Hide) // the entry chosen there becomes current after this
             QTimer::singleShot(0, this, &PortListWatch::closed);
     } else if (isPressThatTookTheFocus(watched, event)) {
         return leave();
     }
     return false;
+}
+
+void PortListWatch::highlightChosenEntry()
+{
+    // From Qt 6.8 on, the drop-down keeps the entry last highlighted when it is dismissed, tells
+    // screen readers it is selected, and opens on it again, where Return would choose it. Done
+    // quietly: told of a new current entry, a screen reader would read it as the focus, and
+    // not the list that takes the focus back.
+    const QSignalBlocker quietly(m_view->selectionModel());
+    m_view->selectionModel()->setCurrentIndex(
+        m_list->model()->index(m_list->currentIndex(), m_list->modelColumn()),
+        QItemSelectionModel::ClearAndSelect);
+    m_view->viewport()->update();
 }
 
 bool PortListWatch::isFocusLoss(const QEvent *event) const

@@ -5,6 +5,7 @@
 
 #include <QObject>
 
+class QAbstractItemView;
 class QComboBox;
 class QWidget;
 
@@ -45,12 +46,15 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Highlights the chosen entry in the drop-down, as it opens or is dismissed.
+    void highlightChosenEntry();
     bool isFocusLoss(const QEvent *event) const;
     bool isPressThatTookTheFocus(const QObject *control, const QEvent *event) const;
     // Emits left(); true when a mouse press that was on its way has gone stale meanwhile.
     bool leave();
 
     QComboBox *const m_list;
+    QAbstractItemView *const m_view;
     // The drop-down's entries, where their hints show, and the drop-down itself.
     QWidget *const m_entries;
     QWidget *const m_dropDown;

@@ -48,6 +48,7 @@ Telvaronix::Telvaronix(QWidget *parent)
 {
     describeToScreenReaders(this, {QStringLiteral("Frame1"), QStringLiteral("Lbl1")});
     ui->setupUi(this);
+    ui->Lbl1->hide(); // until the first reply (see showReply())
     const QRect available = availableScreenArea();
     const QSize room = available.isEmpty() ? QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)
                                            : available.size() - FrameAllowance;

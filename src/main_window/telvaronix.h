@@ -74,6 +74,8 @@ private:
     // Tells, on the list and on each entry of its drop-down, which device the entry's port
     // opens and what stands in its way.
     void updatePortHint(int entry);
+    // The same, on the entry alone.
+    void describeEntry(int entry);
     // Gives adapters plugged in since the last look their port numbers before a port is
     // chosen: at start, and when the list takes the focus or opens; never while a wait runs.
     void numberAdaptersBeforeChoosing();
