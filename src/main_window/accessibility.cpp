@@ -25,20 +25,57 @@ public:
     }
 };
 
-// On Linux Qt names a combo box after its current entry; the port list is named "Puerto COM",
-// as its label reads, and its entry is its value and its text, where Orca looks for a value
-// when nothing is selected in the list. Its one child is its list of entries, and, where Qt
-// has the interface for it (6.5 on), its selection is the chosen entry, as Qt's own combo box
-// has it: a screen reader that is told the selection changed reads that entry, hint and all.
-class PortListDescription : public QAccessibleWidget,
-                            public QAccessibleTextInterface
+// The port list's chosen entry as a selection, where Qt has the interface for it (6.5 on), as
+// Qt's own combo box has it: a screen reader that is told the list's selection changed reads
+// that entry, hint and all, as the drop-down's list of entries describes it.
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
-    ,
-                            public QAccessibleSelectionInterface
-#endif
+class ChosenEntrySelection : public QAccessibleSelectionInterface
 {
 public:
-    explicit PortListDescription(QComboBox *list) : QAccessibleWidget(list, QAccessible::ComboBox)
+    explicit ChosenEntrySelection(const QComboBox *list) : m_list(list) { }
+
+    int selectedItemCount() const override { return chosenEntry() ? 1 : 0; }
+    QList<QAccessibleInterface *> selectedItems() const override
+    {
+        if (QAccessibleInterface *entry = chosenEntry())
+            return {entry};
+        return {};
+    }
+    bool select(QAccessibleInterface *) override { return false; }
+    bool unselect(QAccessibleInterface *) override { return false; }
+    bool selectAll() override { return false; }
+    bool clear() override { return false; }
+
+private:
+    QAccessibleInterface *chosenEntry() const
+    {
+        QAccessibleInterface *entries = QAccessible::queryAccessibleInterface(m_list->view());
+        QAccessibleTableInterface *table = entries ? entries->tableInterface() : nullptr;
+        if (!table || m_list->currentIndex() < 0)
+            return nullptr;
+        return table->cellAt(m_list->currentIndex(), m_list->modelColumn());
+    }
+
+    const QComboBox *m_list;
+};
+#else
+class ChosenEntrySelection
+{
+public:
+    explicit ChosenEntrySelection(const QComboBox *) { }
+};
+#endif
+
+// On Linux Qt names a combo box after its current entry; the port list is named "Puerto COM",
+// as its label reads, and its entry is its value and its text, where Orca looks for a value
+// when nothing is selected in the list. Its one child is its list of entries.
+class PortListDescription : public QAccessibleWidget,
+                            public QAccessibleTextInterface,
+                            public ChosenEntrySelection
+{
+public:
+    explicit PortListDescription(QComboBox *list)
+        : QAccessibleWidget(list, QAccessible::ComboBox), ChosenEntrySelection(list)
     { }
 
     QString text(QAccessible::Text kind) const override
@@ -64,36 +101,6 @@ public:
 #endif
         return QAccessibleWidget::interface_cast(type);
     }
-
-#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
-    // The chosen entry, as the drop-down's list of entries describes it.
-    int selectedItemCount() const override
-    {
-        return chosenEntry() ? 1 : 0;
-    }
-    QList<QAccessibleInterface *> selectedItems() const override
-    {
-        if (QAccessibleInterface *entry = chosenEntry())
-            return {entry};
-        return {};
-    }
-    bool select(QAccessibleInterface *) override
-    {
-        return false;
-    }
-    bool unselect(QAccessibleInterface *) override
-    {
-        return false;
-    }
-    bool selectAll() override
-    {
-        return false;
-    }
-    bool clear() override
-    {
-        return false;
-    }
-#endif
 
     // The entry as read-only text, selected whole as the chosen entry is, without a caret.
     QString text(int start, int end) const override
@@ -144,14 +151,6 @@ private:
     QString entry() const
     {
         return list()->currentText();
-    }
-    QAccessibleInterface *chosenEntry() const
-    {
-        QAccessibleInterface *entries = QAccessible::queryAccessibleInterface(list()->view());
-        QAccessibleTableInterface *table = entries ? entries->tableInterface() : nullptr;
-        return table && list()->currentIndex() >= 0
-            ? table->cellAt(list()->currentIndex(), list()->modelColumn())
-            : nullptr;
     }
 };
 
