@@ -54,8 +54,8 @@ void Telvaronix::SendCommand(const QString &text)
 
 void Telvaronix::WaitForReply()
 {
-    ++waitsRunning;
-    const auto waitEnded = qScopeGuard([this] { --waitsRunning; });
+    ++m_waitsRunning;
+    const auto waitEnded = qScopeGuard([this] { --m_waitsRunning; });
     Ticks = 0;
     Coom1->setInputLen(ReplyLength);
     // Each pass sleeps until the next event (bytes on the line, a tick, input) and then runs
@@ -65,14 +65,14 @@ void Telvaronix::WaitForReply()
     for (;;) {
         DoEvents(firstPass ? QEventLoop::AllEvents : QEventLoop::WaitForMoreEvents);
         firstPass = false;
-        if (closed)
+        if (m_closed)
             return;
         const qint16 waiting = qint16(Coom1->InBufferCount());
         if (waiting > ReplyLength - 1) {
             const QString reply = Coom1->Input();
             DoEvents();
-            ui->Lbl1->setText(reply);
-            showReply(ui->Lbl1);
+            m_ui->Lbl1->setText(reply);
+            showReply(m_ui->Lbl1);
             Coom1->setInBufferCount(0);
             return;
         }

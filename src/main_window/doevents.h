@@ -3,9 +3,13 @@
 
 #pragma once
 
+#include <QCoreApplication>
 #include <QEventLoop>
 
 // Processes the user-interface events that are pending, running their handlers (which may
 // nest inside the caller), and returns. With QEventLoop::WaitForMoreEvents it first sleeps
 // until at least one event arrives, which is how a wait costs no CPU.
-void DoEvents(QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);
+inline void DoEvents(QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents)
+{
+    QCoreApplication::processEvents(flags);
+}

@@ -26,7 +26,7 @@ void Telvaronix::ComboCom_LostFocus()
     // otherwise reopen the old port in the DoEvents below.
     errors.run([&] { Coom1->setPortOpen(false); });
     DoEvents(doEventsFlags);
-    const int port = ui->ComboCom->currentIndex() + 1;
+    const int port = m_ui->ComboCom->currentIndex() + 1;
     errors.run([&] { Coom1->setCommPort(port); });
     errors.run([&] { Coom1->setPortOpen(true); });
     errors.run([&] {

@@ -1,7 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Telvaronix developers
 // SPDX-License-Identifier: MIT
-// The port list: what its events lead to, its hints, and the numbering of adapters before a
-// port is chosen from it.
+// The port list: its hints, and the numbering of adapters before a port is chosen from it.
 
 #include "telvaronix.h"
 #include "ui_telvaronix.h"
@@ -9,7 +8,6 @@
 #include "accessibility.h"
 #include "device_link/portdevice.h"
 #include "porthint.h"
-#include "portlistwatch.h"
 #include "portsetting.h"
 
 #include <QAbstractItemView>
@@ -17,24 +15,16 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
-void Telvaronix::watchPortList()
+void Telvaronix::portListEntryChanged(int entry)
 {
     // A screen reader is told of the new entry, with its hint, when Up or Down changes it in
-    // the closed list (see accessibility.h).
-    connect(ui->ComboCom, &QComboBox::currentIndexChanged, this, [this](int entry) {
-        if (!QAccessible::isActive())
-            return;
-        describeEntry(entry);
-        // An entry chosen in the drop-down is read with the list as it takes the focus back.
-        if (!dropDownInUse)
-            announceNewEntry(ui->ComboCom);
-    });
-    auto *watch = new PortListWatch(ui->ComboCom, this);
-    connect(watch, &PortListWatch::focused, this, &Telvaronix::portListFocused);
-    connect(watch, &PortListWatch::opened, this, &Telvaronix::portListOpened);
-    connect(watch, &PortListWatch::closed, this, [this] { dropDownInUse = false; });
-    connect(watch, &PortListWatch::hintWanted, this, &Telvaronix::updatePortHint);
-    connect(watch, &PortListWatch::left, this, &Telvaronix::ComboCom_LostFocus);
+    // the closed list (see accessibility.h); one chosen in the drop-down is read with the list
+    // as it takes the focus back.
+    if (!QAccessible::isActive())
+        return;
+    describeEntry(entry);
+    if (!m_dropDownInUse)
+        announceNewEntry(m_ui->ComboCom);
 }
 
 void Telvaronix::portListFocused()
@@ -43,28 +33,28 @@ void Telvaronix::portListFocused()
     // and a screen reader reads the hint of the port it starts from.
     numberAdaptersBeforeChoosing();
     if (QAccessible::isActive())
-        updatePortHint(ui->ComboCom->currentIndex());
+        updatePortHint(m_ui->ComboCom->currentIndex());
 }
 
 void Telvaronix::portListOpened()
 {
-    dropDownInUse = true;
+    m_dropDownInUse = true;
     numberAdaptersBeforeChoosing();
     // A screen reader reads each entry's hint as the entry is reached.
     if (!QAccessible::isActive())
         return;
-    for (int entry = 0; entry < ui->ComboCom->count(); ++entry)
+    for (int entry = 0; entry < m_ui->ComboCom->count(); ++entry)
         updatePortHint(entry);
     // Once the drop-down has the focus, which it takes after it is shown.
-    QTimer::singleShot(0, this, [this] { announceCurrentEntry(ui->ComboCom->view()); });
+    QTimer::singleShot(0, this, [this] { announceCurrentEntry(m_ui->ComboCom->view()); });
 }
 
 void Telvaronix::updatePortHint(int entry)
 {
     describeEntry(entry);
-    if (entry == ui->ComboCom->currentIndex()) {
-        ui->ComboCom->setAccessibleDescription(
-            ui->ComboCom->itemData(entry, Qt::AccessibleDescriptionRole).toString());
+    if (entry == m_ui->ComboCom->currentIndex()) {
+        m_ui->ComboCom->setAccessibleDescription(
+            m_ui->ComboCom->itemData(entry, Qt::AccessibleDescriptionRole).toString());
     }
 }
 
@@ -72,7 +62,7 @@ void Telvaronix::describeEntry(int entry)
 {
     // Looked up afresh each time it is about to show, for the one entry pointed at: devices
     // come and go, and other programs take them.
-    QComboBox *const list = ui->ComboCom;
+    QComboBox *const list = m_ui->ComboCom;
     if (entry < 0 || entry >= list->count())
         return;
     const PortStatus status = portStatus(entry + 1);
@@ -91,6 +81,6 @@ void Telvaronix::numberAdaptersBeforeChoosing()
 {
     // Making links is no business of a wait, whose passes stay as cheap as they are; the
     // adapter gets its number the next time the list is used.
-    if (waitsRunning == 0)
+    if (m_waitsRunning == 0)
         numberNewAdapters(PortSetting::PortCount);
 }

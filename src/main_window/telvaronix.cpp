@@ -11,6 +11,7 @@
 #include "errorcollector.h"
 #include "keyboard.h"
 #include "layoutscale.h"
+#include "portlistwatch.h"
 #include "portnumbertext.h"
 #include "portsetting.h"
 #include "settings/settingsstore.h"
@@ -25,6 +26,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
+#include <stdexcept>
 
 namespace {
 // What the window system's frame may add to the window: borders and a title bar. It is not
@@ -44,36 +47,44 @@ Telvaronix::Telvaronix(QWidget *parent)
               Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                   Qt::WindowCloseButtonHint),
-      ui(new Ui::TelvaronixForm), Timer1(new QTimer(this)), Coom1(new SerialPort(this))
+      m_ui(new Ui::TelvaronixForm), Timer1(new QTimer(this)), Coom1(new SerialPort(this))
 {
     describeToScreenReaders(this, {QStringLiteral("Frame1"), QStringLiteral("Lbl1")});
-    ui->setupUi(this);
-    ui->Lbl1->hide(); // until the first reply (see showReply())
+    m_ui->setupUi(this);
+    m_ui->Lbl1->hide(); // until the first reply (see showReply())
     const QRect available = availableScreenArea();
     const QSize room = available.isEmpty() ? QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)
                                            : available.size() - FrameAllowance;
-    const WindowFit fit = fitToDesktopFont(this, ui->Lbl1, ReplyLength, QApplication::font(), room);
+    const WindowFit fit =
+        fitToDesktopFont(this, m_ui->Lbl1, ReplyLength, QApplication::font(), room);
     setFont(fit.font);
     scaleLayout(this, fit.scale);
     placeOnScreen(available);
-    ui->Image10->setPixmap(banner(ui->Image10->size(), devicePixelRatioF()));
+    m_ui->Image10->setPixmap(banner(m_ui->Image10->size(), devicePixelRatioF()));
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Coom1->setObjectName(QStringLiteral("Coom1"));
 
-    connect(ui->Cmd1, &QPushButton::clicked, this, &Telvaronix::Cmd1_Click);
-    connect(ui->Cmd2, &QPushButton::clicked, this, &Telvaronix::Cmd2_Click);
-    connect(ui->Cmd3, &QPushButton::clicked, this, &Telvaronix::Cmd3_Click);
-    connect(ui->Cmd4, &QPushButton::clicked, this, &Telvaronix::Cmd4_Click);
+    connect(m_ui->Cmd1, &QPushButton::clicked, this, &Telvaronix::Cmd1_Click);
+    connect(m_ui->Cmd2, &QPushButton::clicked, this, &Telvaronix::Cmd2_Click);
+    connect(m_ui->Cmd3, &QPushButton::clicked, this, &Telvaronix::Cmd3_Click);
+    connect(m_ui->Cmd4, &QPushButton::clicked, this, &Telvaronix::Cmd4_Click);
     connect(Timer1, &QTimer::timeout, this, &Telvaronix::Timer1_Timer);
+    auto *portList = new PortListWatch(m_ui->ComboCom, this);
+    connect(portList, &PortListWatch::left, this, &Telvaronix::ComboCom_LostFocus);
+    connect(portList, &PortListWatch::focused, this, &Telvaronix::portListFocused);
+    connect(portList, &PortListWatch::opened, this, &Telvaronix::portListOpened);
+    connect(portList, &PortListWatch::closed, this, [this] { m_dropDownInUse = false; });
+    connect(portList, &PortListWatch::hintWanted, this, &Telvaronix::updatePortHint);
+    connect(m_ui->ComboCom, &QComboBox::currentIndexChanged, this,
+            &Telvaronix::portListEntryChanged);
     new EnterPressesButtons(this);
-    watchPortList();
 
     // The timer ticks from here to the window's end and is never stopped: the waits count
     // its ticks but do not own it.
     Timer1->setTimerType(Qt::PreciseTimer);
     Timer1->start(TickIntervalMs);
 
-    ui->Cmd4->setFocus();
+    m_ui->Cmd4->setFocus();
     showFocusClearly(this);
     // An adapter plugged in for the first time can then be the stored port.
     numberAdaptersBeforeChoosing();
@@ -138,13 +149,17 @@ void Telvaronix::Form_Load()
         stored = SettingsStore::GetSetting(PortSetting::Application, PortSetting::Section,
                                            PortSetting::Key, PortSetting::Default);
     });
-    // value() throws when the number does not fit in 16 bits; the port number then stays 0.
-    errors.run([&] { port = portNumberFromText(stored).value(); });
+    errors.run([&] {
+        const std::optional<qint16> number = portNumberFromText(stored);
+        if (!number)
+            throw std::out_of_range("the stored port number does not fit in 16 bits");
+        port = *number;
+    });
     if (port < 1 || port > PortSetting::PortCount)
         port = 1;
     errors.run([&] { Coom1->setCommPort(port); });
     errors.run([&] { Coom1->setPortOpen(true); });
-    ui->ComboCom->setCurrentIndex(port - 1);
+    m_ui->ComboCom->setCurrentIndex(port - 1);
     if (errors.failed())
         showWarning();
 }
@@ -170,7 +185,7 @@ void Telvaronix::closeEvent(QCloseEvent *event)
 {
     // Waits still running end at their next look. The port is released now rather than with
     // the window, so that nothing the toolkit does on its way out keeps other programs off it.
-    closed = true;
+    m_closed = true;
     Coom1->setPortOpen(false);
     QWidget::closeEvent(event);
 }

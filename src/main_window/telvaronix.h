@@ -27,9 +27,11 @@ class TelvaronixForm;
 //  - the list's hints, refreshed whenever one is about to show, name each port's device;
 //  - serial adapters plugged in get port numbers at start and whenever the list is about to
 //    be used (see device_link/adapternumbering.h).
-// The controls come from the form (telvaronix.ui) as `ui`, under the names the form gives.
-// Handlers that meet failures along the way (Form_Load, ComboCom_LostFocus) carry on and show
-// one warning at the end; a failure inside a command exchange just ends that command.
+// The constructor connects every event to its handler. The controls, the timer, the port, the
+// tick counter and the handlers bear the names of the program's description; the window's own
+// state and helpers have names of the usual form. Handlers that meet failures along the way
+// (Form_Load, ComboCom_LostFocus) carry on and show one warning at the end; a failure inside a
+// command exchange just ends that command.
 class Telvaronix : public QWidget
 {
     Q_OBJECT
@@ -44,33 +46,34 @@ public:
     explicit Telvaronix(QWidget *parent = nullptr);
     ~Telvaronix() override;
 
-    void Form_Load();
-    void ComboCom_LostFocus();
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
+private slots:
     void Cmd1_Click();
     void Cmd2_Click();
     void Cmd3_Click();
     void Cmd4_Click();
     void Timer1_Timer();
-
-    void SendCommand(const QString &text);
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
+    void ComboCom_LostFocus();
 
 private:
+    void Form_Load();
+    void SendCommand(const QString &text);
+    void WaitForReply();
+
     // The banner's picture for a label of `size`, sharp at the screen's density.
     static QPixmap banner(const QSize &size, qreal devicePixelRatio);
     static QRect availableScreenArea();
     void placeOnScreen(const QRect &available);
-    void WaitForReply();
     // Sends a command from a button's click: a failing port operation ends the command
     // quietly, as nothing in an exchange is reported.
     void sendCommandFromClick(const QString &text);
-    // The port list (portlist.cpp): its events, its hints and the numbering of adapters.
-    void watchPortList();
+    void showWarning();
+    // The port list (portlist.cpp): its hints and the numbering of adapters.
     void portListFocused();
     void portListOpened();
+    void portListEntryChanged(int entry);
     // Tells, on the list and on each entry of its drop-down, which device the entry's port
     // opens and what stands in its way.
     void updatePortHint(int entry);
@@ -79,16 +82,15 @@ private:
     // Gives adapters plugged in since the last look their port numbers before a port is
     // chosen: at start, and when the list takes the focus or opens; never while a wait runs.
     void numberAdaptersBeforeChoosing();
-    void showWarning();
 
-    const std::unique_ptr<Ui::TelvaronixForm> ui;
+    const std::unique_ptr<Ui::TelvaronixForm> m_ui;
     QTimer *const Timer1;
     SerialPort *const Coom1;
     qint64 Ticks = 0;
     // Set once the window is closed: waits still running end at their next look.
-    bool closed = false;
+    bool m_closed = false;
     // How many waits are running, nested inside one another.
-    int waitsRunning = 0;
+    int m_waitsRunning = 0;
     // From the drop-down's opening until the entry chosen there has been made current.
-    bool dropDownInUse = false;
+    bool m_dropDownInUse = false;
 };
