@@ -10,6 +10,7 @@
 
 #include "device_link/devicenames.h"
 #include "device_link/portdevice.h"
+#include "device_link/portdevice_unix.h"
 #include "device_link/serialport.h"
 #include "isolatedconfig.h"
 #include "privatedev.h"

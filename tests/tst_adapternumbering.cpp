@@ -7,6 +7,7 @@
 
 #include "device_link/adapternumbering.h"
 #include "device_link/portdevice.h"
+#include "device_link/portdevice_unix.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,6 +5,7 @@
 #include "windowfixture.h"
 
 #include "device_link/portdevice.h"
+#include "device_link/portdevice_unix.h"
 #include "device_link/serialport.h"
 #include <main_window/Telvaronix>
 

@@ -6,6 +6,7 @@
 
 #include "device_link/devicenames.h"
 #include "device_link/portdevice.h"
+#include "device_link/portdevice_unix.h"
 #include "device_link/serialport.h"
 #include <main_window/Telvaronix>
 

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "device_link/portdevice.h"
+#include "device_link/portdevice_unix.h"
 #include "device_link/serialport.h"
 #include "isolatedconfig.h"
 #include "pseudoterminal.h"

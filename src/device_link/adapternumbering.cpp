@@ -5,6 +5,7 @@
 
 #include "devicenames.h"
 #include "portdevice.h"
+#include "portdevice_unix.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,10 +47,7 @@ QList<AdapterNumber> numbersForNewAdapters(const NumberingFacts &facts)
 NumberingFacts readNumberingFacts(int portCount)
 {
     NumberingFacts facts;
-    const QDir byId(SerialByIdFolder);
-    for (const QString &name :
-         byId.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
-        const QString path = byId.filePath(name);
+    for (const QString &path : namesIn(SerialByIdFolder)) {
         // udev names only serial devices there, but a person may put anything there.
         if (const auto device = charDeviceNumber(path); device && isTerminal(*device))
             facts.adapters.append({path, *device});

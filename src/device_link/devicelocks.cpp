@@ -4,7 +4,6 @@
 #include "devicelocks.h"
 
 #include "devicenames.h"
-#include "portdevice.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -130,6 +129,23 @@ LockFile readLockFile(const QString &path, QByteArray &content, qint64 &secondsO
     return result;
 }
 
+} // namespace
+
+qint64 pidInLockFile(const QByteArray &content)
+{
+    const QByteArray firstLine = content.left(content.indexOf('\n')).trimmed();
+    bool isNumber = false;
+    const qint64 pid = firstLine.toLongLong(&isNumber);
+    if (isNumber)
+        return pid > 0 ? pid : 0;
+    if (content.size() == sizeof(qint32)) {
+        qint32 binary = 0;
+        std::memcpy(&binary, content.constData(), sizeof binary);
+        return binary > 0 ? binary : 0;
+    }
+    return 0;
+}
+
 std::optional<DeviceHolder> holderByLockFile(const QString &devicePath)
 {
     const QStringList names = lockFileNames(deviceAliases(devicePath));
@@ -162,7 +178,7 @@ std::optional<DeviceHolder> holderByLockFile(const QString &devicePath)
 // flocks (picocom, GTKTerm) and whole-file write locks taken with lockf or fcntl (POSIX, and
 // OFDLCK, whose owner shows as -1) mark a device as held. Waiting requests ("1: -> FLOCK ...")
 // hold nothing.
-std::optional<DeviceHolder> holderByLock(const QString &devicePath)
+std::optional<DeviceHolder> holderByDeviceLock(const QString &devicePath)
 {
     struct stat device
     {
@@ -194,30 +210,4 @@ std::optional<DeviceHolder> holderByLock(const QString &devicePath)
         return holder(pid).value_or(DeviceHolder {});
     }
     return std::nullopt;
-}
-
-} // namespace
-
-qint64 pidInLockFile(const QByteArray &content)
-{
-    const QByteArray firstLine = content.left(content.indexOf('\n')).trimmed();
-    bool isNumber = false;
-    const qint64 pid = firstLine.toLongLong(&isNumber);
-    if (isNumber)
-        return pid > 0 ? pid : 0;
-    if (content.size() == sizeof(qint32)) {
-        qint32 binary = 0;
-        std::memcpy(&binary, content.constData(), sizeof binary);
-        return binary > 0 ? binary : 0;
-    }
-    return 0;
-}
-
-std::optional<DeviceHolder> holderOfDevice(const QString &devicePath)
-{
-    // The lock files last: QSerialPort opens its own right after this, and what stands in
-    // that file's place can change in between.
-    if (auto found = holderByLock(devicePath))
-        return found;
-    return holderByLockFile(devicePath);
 }

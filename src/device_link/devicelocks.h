@@ -6,6 +6,9 @@
 #include "devicefacts.h"
 
 #include <QByteArray>
+#include <QString>
+
+#include <optional>
 
 // Whether another program holds a serial device, found out without opening it.
 //
@@ -19,7 +22,12 @@
 // process's own. Anything else in a lock file's place (a pipe, a link, a file larger than any
 // lock) counts as held by a program that cannot be told.
 
-// holderOfDevice() (portdevice.h) reads the lock files and /proc/locks by these rules.
+// The live process, other than this one, whose lock file names the device at `devicePath` under
+// any of its names (an unusable lock file gives a holder that cannot be told), or nothing.
+std::optional<DeviceHolder> holderByLockFile(const QString &devicePath);
+
+// The process, other than this one, that holds a lock on the device itself, or nothing.
+std::optional<DeviceHolder> holderByDeviceLock(const QString &devicePath);
 
 // The process id that a UUCP lock file's content names: ASCII digits (possibly padded, and
 // followed by more lines, as QLockFile writes them) or a binary integer as old tools write

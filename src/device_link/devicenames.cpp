@@ -21,16 +21,6 @@ QString attribute(const QString &folder, const QString &name)
     return QString::fromUtf8(file.read(256)).trimmed();
 }
 
-QStringList namesIn(const QString &folder)
-{
-    const QDir dir(folder);
-    QStringList paths;
-    for (const QString &name :
-         dir.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name))
-        paths.append(dir.filePath(name));
-    return paths;
-}
-
 // The symbolic links directly in /dev, told by the folder's own listing rather than a stat of
 // each of its hundreds of entries.
 QStringList linksInDev()
@@ -48,6 +38,16 @@ QStringList linksInDev()
     return links;
 }
 } // namespace
+
+QStringList namesIn(const QString &folder)
+{
+    const QDir dir(folder);
+    QStringList paths;
+    for (const QString &name :
+         dir.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name))
+        paths.append(dir.filePath(name));
+    return paths;
+}
 
 std::optional<quint64> charDeviceNumber(const QString &path)
 {

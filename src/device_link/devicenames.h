@@ -23,6 +23,9 @@
 inline const QString SerialByIdFolder = QStringLiteral("/dev/serial/by-id");
 inline const QString SerialByPathFolder = QStringLiteral("/dev/serial/by-path");
 
+// Every entry of `folder` (links and devices included), as paths, in the order of their names.
+QStringList namesIn(const QString &folder);
+
 // The device number (st_rdev) of the character device at `path`, links followed; nothing
 // when there is no character device there.
 std::optional<quint64> charDeviceNumber(const QString &path);

@@ -18,15 +18,8 @@ class QSerialPort;
 // The link lets a person or the numbering of adapters give a USB adapter a port number, and
 // lets tests use a pseudo-terminal. On Windows port n opens COM<n>, the system's own number.
 //
-// What is common to both systems is in portdevice.cpp; portdevice_unix.cpp and
-// portdevice_win.cpp tell, each for its own system, what stands at a device path.
-
-// The folder that holds the per-user port links.
-QString portLinkFolder();
-
-// The per-user link for port `port`, and whether it is there (pointing anywhere or nowhere).
-QString portLinkPath(int port);
-bool hasPortLink(int port);
+// Each function here has its body twice, in portdevice_unix.cpp and portdevice_win.cpp, one for
+// each system; the per-user links are Unix's alone (portdevice_unix.h).
 
 // The system's own serial port n: /dev/ttyS<n-1> on Linux, COM<n> on Windows.
 QString systemPortPath(int port);
@@ -75,13 +68,9 @@ struct PortStatus
 
 PortStatus portStatus(int port);
 
-// What stands at the device path `devicePath`, links resolved: the port's status beyond what
-// its link tells.
-PortStatus deviceStatus(const QString &devicePath);
-
 // The process, other than this one, that holds the device at `devicePath` (a real path, links
 // resolved), or nothing when none does; told without opening it, by lock files and /proc/locks
-// (see devicelocks.h). Windows tells only a program that opens the port, and then refuses it.
+// (devicelocks.h). Windows tells only a program that opens the port, and then refuses it.
 std::optional<DeviceHolder> holderOfDevice(const QString &devicePath);
 
 // Takes the lock that terminal programs such as picocom check before they open a device, on
@@ -92,4 +81,4 @@ bool lockOpenedDevice(const QSerialPort &port);
 
 // Gives serial adapters plugged in since the last call port numbers among 1 to `portCount`, as
 // adapternumbering.h tells. Windows numbers COM ports itself: there this does nothing.
-void numberNewAdapters(int portCount);
+void numberAdaptersPluggedIn(int portCount);

@@ -2,14 +2,17 @@
 // SPDX-License-Identifier: MIT
 // Serial devices as /dev, /proc and sysfs show them.
 
+#include "portdevice_unix.h"
 #include "portdevice.h"
 
 #include "adapternumbering.h"
+#include "devicelocks.h"
 #include "devicenames.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSerialPort>
+#include <QStandardPaths>
 
 #include <grp.h>
 #include <sys/file.h>
@@ -27,7 +30,47 @@ bool isPlaceholderUart(const QString &devicePath)
     QFile type(QStringLiteral("/sys/class/tty/%1/type").arg(name));
     return type.open(QIODevice::ReadOnly) && type.read(16).trimmed() == "0";
 }
+
+// What stands at the device path `devicePath`, links resolved: the port's status beyond what
+// its link tells.
+PortStatus deviceStatus(const QString &devicePath)
+{
+    PortStatus status;
+    status.devicePath = devicePath;
+    const QByteArray path = QFile::encodeName(devicePath);
+    struct stat device
+    {
+    };
+    if (::stat(path.constData(), &device) != 0 || isPlaceholderUart(devicePath))
+        return status; // Missing
+    status.adapter = describeAdapter(devicePath);
+    if (!S_ISCHR(device.st_mode) || !isTerminal(quint64(device.st_rdev))) {
+        status.state = PortStatus::State::NotADevice;
+    } else if (::access(path.constData(), R_OK | W_OK) != 0) {
+        status.state = PortStatus::State::NoPermission;
+        // Naming the group helps only when its members may read and write the device.
+        const group *owner = ::getgrgid(device.st_gid);
+        if (owner && (device.st_mode & S_IRGRP) && (device.st_mode & S_IWGRP))
+            status.group = QString::fromLocal8Bit(owner->gr_name);
+    } else if ((status.holder = holderOfDevice(devicePath))) {
+        status.state = PortStatus::State::InUse;
+    } else {
+        status.state = PortStatus::State::Usable;
+    }
+    return status;
+}
 } // namespace
+
+QString portLinkFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+        QStringLiteral("/Telvaronix/ports");
+}
+
+QString portLinkPath(int port)
+{
+    return portLinkFolder() + QStringLiteral("/com") + QString::number(port);
+}
 
 bool hasPortLink(int port)
 {
@@ -38,6 +81,16 @@ bool hasPortLink(int port)
 QString systemPortPath(int port)
 {
     return QStringLiteral("/dev/ttyS") + QString::number(port - 1);
+}
+
+QString devicePathForPort(int port)
+{
+    if (hasPortLink(port)) {
+        const QString link = portLinkPath(port);
+        const QString target = QFileInfo(link).canonicalFilePath();
+        return target.isEmpty() ? link : target;
+    }
+    return systemPortPath(port);
 }
 
 bool deviceExists(const QString &devicePath)
@@ -65,31 +118,27 @@ QString deviceIdentity(const QString &devicePath)
         .arg(qint64(node.st_ctim.tv_nsec));
 }
 
-PortStatus deviceStatus(const QString &devicePath)
+PortStatus portStatus(int port)
 {
-    PortStatus status;
-    status.devicePath = devicePath;
-    const QByteArray path = QFile::encodeName(devicePath);
-    struct stat device
-    {
-    };
-    if (::stat(path.constData(), &device) != 0 || isPlaceholderUart(devicePath))
-        return status; // Missing
-    status.adapter = describeAdapter(devicePath);
-    if (!S_ISCHR(device.st_mode) || !isTerminal(quint64(device.st_rdev))) {
-        status.state = PortStatus::State::NotADevice;
-    } else if (::access(path.constData(), R_OK | W_OK) != 0) {
-        status.state = PortStatus::State::NoPermission;
-        // Naming the group helps only when its members may read and write the device.
-        const group *owner = ::getgrgid(device.st_gid);
-        if (owner && (device.st_mode & S_IRGRP) && (device.st_mode & S_IWGRP))
-            status.group = QString::fromLocal8Bit(owner->gr_name);
-    } else if ((status.holder = holderOfDevice(devicePath))) {
-        status.state = PortStatus::State::InUse;
-    } else {
-        status.state = PortStatus::State::Usable;
+    // A link to nothing names the device it was made for.
+    if (const QFileInfo link(portLinkPath(port)); link.isSymLink() && !link.exists()) {
+        PortStatus status;
+        status.devicePath = link.symLinkTarget();
+        status.state = status.devicePath.startsWith(QStringLiteral("/dev/serial/"))
+            ? PortStatus::State::Unplugged
+            : PortStatus::State::Missing;
+        return status;
     }
-    return status;
+    return deviceStatus(devicePathForPort(port));
+}
+
+std::optional<DeviceHolder> holderOfDevice(const QString &devicePath)
+{
+    // The lock files last: QSerialPort opens its own right after this, and what stands in
+    // that file's place can change in between.
+    if (auto found = holderByDeviceLock(devicePath))
+        return found;
+    return holderByLockFile(devicePath);
 }
 
 bool lockOpenedDevice(const QSerialPort &port)
@@ -97,7 +146,7 @@ bool lockOpenedDevice(const QSerialPort &port)
     return ::flock(int(port.handle()), LOCK_EX | LOCK_NB) == 0;
 }
 
-void numberNewAdapters(int portCount)
+void numberAdaptersPluggedIn(int portCount)
 {
     numberNewAdapters(portCount, readNumberingFacts);
 }

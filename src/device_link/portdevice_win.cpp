@@ -7,11 +7,6 @@
 
 #include <QSerialPortInfo>
 
-bool hasPortLink(int)
-{
-    return false; // COM<n> is the system's own numbering, kept per adapter
-}
-
 QString systemPortPath(int port)
 {
     return QStringLiteral("COM") + QString::number(port);
@@ -28,10 +23,16 @@ QString deviceIdentity(const QString &devicePath)
     return QSerialPortInfo(devicePath).serialNumber();
 }
 
-PortStatus deviceStatus(const QString &devicePath)
+QString devicePathForPort(int port)
+{
+    return systemPortPath(port); // the system's own numbering, kept per adapter
+}
+
+PortStatus portStatus(int port)
 {
     // Windows tells who holds a COM port only to a program that opens it: what the system
     // lists is all there is to say.
+    const QString devicePath = devicePathForPort(port);
     PortStatus status;
     status.devicePath = devicePath;
     const QSerialPortInfo info(devicePath);
@@ -53,4 +54,4 @@ bool lockOpenedDevice(const QSerialPort &)
     return true;
 }
 
-void numberNewAdapters(int) { }
+void numberAdaptersPluggedIn(int) { }

@@ -33,10 +33,6 @@ class SerialPort : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SerialPort)
-    Q_PROPERTY(int CommPort READ CommPort WRITE setCommPort)
-    Q_PROPERTY(bool PortOpen READ PortOpen WRITE setPortOpen)
-    Q_PROPERTY(int InBufferCount READ InBufferCount WRITE setInBufferCount)
-    Q_PROPERTY(int InputLen READ InputLen WRITE setInputLen)
 
 public:
     class Error : public std::runtime_error

@@ -82,5 +82,5 @@ void Telvaronix::numberAdaptersBeforeChoosing()
     // Making links is no business of a wait, whose passes stay as cheap as they are; the
     // adapter gets its number the next time the list is used.
     if (m_waitsRunning == 0)
-        numberNewAdapters(PortSetting::PortCount);
+        numberAdaptersPluggedIn(PortSetting::PortCount);
 }
