@@ -7,7 +7,9 @@
 set -eu
 markdown=$1 package=$2 maintainer=$3 output=$4
 
-awk -v package="$package" -v maintainer="$maintainer" '
+# Made first and then compressed, so that a failing awk fails the script rather than leave an
+# empty changelog.
+changelog=$(awk -v package="$package" -v maintainer="$maintainer" '
     function flush_item() {
         if (item == "") return
         # Wrapped to 80 columns: "  * " before the first line, four blanks before the rest.
@@ -35,4 +37,6 @@ awk -v package="$package" -v maintainer="$maintainer" '
     version != "" && /^- / { flush_item(); item = substr($0, 3); next }
     version != "" && /^  +[^ ]/ && item != "" { sub(/^ +/, ""); item = item " " $0; next }
     END { flush_entry() }
-' "$markdown" | gzip -9n > "$output"
+' "$markdown")
+[ -n "$changelog" ] || { echo "$0: no release in $markdown" >&2; exit 1; }
+printf '%s\n' "$changelog" | gzip -9n >"$output"

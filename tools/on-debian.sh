@@ -20,6 +20,8 @@ cd "$(dirname "$0")/.."
 [[ $# -ge 1 ]] || { echo "usage: $0 RELEASE [COMMAND [ARGUMENT...]]" >&2; exit 2; }
 release=$1
 shift
+# A suite's name only: the system is made, and removed when half made, in a folder named after it.
+[[ $release =~ ^[a-z][a-z0-9-]*$ ]] || { echo "$0: not a Debian suite: $release" >&2; exit 2; }
 (($#)) || set -- tools/test.sh
 
 if [[ $(id -u) -ne 0 ]]; then

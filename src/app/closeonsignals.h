@@ -16,7 +16,9 @@ class QSocketNotifier;
 // device_link/programstop.h), and writes a byte to a socket pair; the event loop reads it and
 // closes the windows, outside the handler. Should the main thread be stuck in a system call that
 // the signal does not end (an open that waits), an alarm ends the process 2 s after the signal; the
-// bridge's end, once everything has closed, calls it off.
+// bridge's end, once everything has closed, calls it off. On Windows, which ends a session with
+// messages that Qt turns into closing the windows, the bridge does nothing
+// (closeonsignals_win.cpp).
 class CloseOnSignals : public QObject
 {
     Q_OBJECT

@@ -3,13 +3,10 @@
 
 #include <main_window/Telvaronix>
 
+#include "closeonsignals.h"
 #include "device_link/programstop.h"
 
 #include <QApplication>
-
-#ifdef Q_OS_UNIX
-#include "closeonsignals.h"
-#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -50,9 +47,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(TELVARONIX_VERSION));
     // Lets the desktop match the window to its launcher entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.telvaronix.telvaronix"));
-#ifdef Q_OS_UNIX
     const CloseOnSignals closeOnSignals;
-#endif
 
     int status = 0;
     {
