@@ -11,7 +11,7 @@
 #include "isolatedconfig.h"
 #include "pseudoterminal.h"
 #include "stats.h"
-#include "windowdriver.h"
+#include "windowparts.h"
 
 #include "device_link/serialport.h"
 #include <main_window/Telvaronix>

@@ -1,9 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Telvaronix developers
 // SPDX-License-Identifier: MIT
 
-#include "isolatedconfig.h"
-#include "pseudoterminal.h"
-#include "windowdriver.h"
+#include "windowfixture.h"
 
 #include "device_link/serialport.h"
 #include <main_window/Telvaronix>
@@ -20,7 +18,7 @@
 
 // A settings file that this program did not write, or cannot use, never crashes it or stops
 // it from starting on port 1, and is never overwritten by a port change.
-class tst_DamagedSettings : public QObject
+class tst_DamagedSettings : public WindowFixture
 {
     Q_OBJECT
 
@@ -47,13 +45,9 @@ void tst_DamagedSettings::damagedFile_startsOnPort1AndIsKeptThroughAPortChange()
     if (damage == "unreadable" && ::geteuid() == 0)
         QSKIP("permission bits do not stop root");
 
-    IsolatedConfig config;
-    PseudoTerminal first;
-    PseudoTerminal second;
-    first.linkAsPort(config.path(), 1);
-    second.linkAsPort(config.path(), 2);
-
-    const QString file = config.settingsFile();
+    linkDevice(1);
+    linkDevice(2);
+    const QString file = m_config->settingsFile();
     QByteArray content;
     if (damage == "junk") {
         for (int i = 0; i < 4096; ++i)
@@ -68,7 +62,7 @@ void tst_DamagedSettings::damagedFile_startsOnPort1AndIsKeptThroughAPortChange()
     if (damage == "folder") {
         QVERIFY(QDir().mkpath(file));
     } else if (damage == "pipe") {
-        QVERIFY(QDir().mkpath(config.path() + "/Telvaronix"));
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
         QCOMPARE(::mkfifo(qPrintable(file), 0600), 0);
     } else {
         QFile out(file);
@@ -79,25 +73,17 @@ void tst_DamagedSettings::damagedFile_startsOnPort1AndIsKeptThroughAPortChange()
             QVERIFY(out.setPermissions({}));
     }
 
-    WarningAnswerer warnings;
     QElapsedTimer elapsed;
     elapsed.start();
-    Telvaronix window;
+    showActiveWindow();
     QVERIFY(elapsed.elapsed() < 2000);
-    warnings.setMainWindow(&window);
-    const WindowParts parts(&window);
-    QVERIFY(warnings.seen().isEmpty());
-    QCOMPARE(parts.Coom1->CommPort(), 1);
-    QVERIFY(parts.Coom1->PortOpen());
+    QVERIFY(m_warnings->seen().isEmpty());
+    QCOMPARE(m_parts->Coom1->CommPort(), 1);
+    QVERIFY(m_parts->Coom1->PortOpen());
 
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    parts.ComboCom->setFocus(Qt::MouseFocusReason);
-    parts.ComboCom->setCurrentIndex(1);
-    QTest::keyClick(parts.ComboCom, Qt::Key_Tab);
-    QCOMPARE(warnings.seen().size(), 1);
-    QCOMPARE(parts.Coom1->CommPort(), 2); // the port changed; only storing it failed
-    QVERIFY(parts.Coom1->PortOpen());
+    QVERIFY(changePortTo(2));
+    QCOMPARE(m_parts->Coom1->CommPort(), 2); // the port changed; only storing it failed
+    QVERIFY(m_parts->Coom1->PortOpen());
 
     if (damage == "folder") {
         QVERIFY(QFileInfo(file).isDir());
@@ -105,7 +91,7 @@ void tst_DamagedSettings::damagedFile_startsOnPort1AndIsKeptThroughAPortChange()
         QVERIFY(QFileInfo(file).exists() && !QFileInfo(file).isFile());
     } else {
         QFile(file).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        QCOMPARE(config.settingsFileContent(), content);
+        QCOMPARE(m_config->settingsFileContent(), content);
     }
 }
 

@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Telvaronix developers
 // SPDX-License-Identifier: MIT
 
-#include "isolatedconfig.h"
-#include "windowdriver.h"
+#include "windowparts.h"
 
 #include "main_window/captionfit.h"
 #include <main_window/Telvaronix>
@@ -94,11 +93,9 @@ void tst_DesktopFonts::everyCaption_fitsItsControl()
         QApplication::setFont(QFont(QApplication::font(), &atDpi));
     }
 
-    const IsolatedConfig config;
-    const WarningAnswerer warnings; // no device: port 1 cannot open
-    Telvaronix window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    WindowWithoutDevice shown;
+    QVERIFY(shown.show());
+    const Telvaronix &window = shown.window;
     if (family.isEmpty())
         QCOMPARE(window.size(), QSize(457, 266));
     else
@@ -159,10 +156,9 @@ void tst_DesktopFonts::captionThatOverflows_failsTheFit()
 {
     QFETCH(QString, change);
     QFETCH(bool, fits);
-    const IsolatedConfig config;
-    const WarningAnswerer warnings;
-    Telvaronix window;
-    const WindowParts parts(&window);
+    WindowWithoutDevice unshown;
+    Telvaronix &window = unshown.window;
+    const WindowParts &parts = unshown.parts;
     // Each change takes one caption over its room, by a pixel where that can be set.
     const QFontMetrics metrics(window.font());
     auto *label = window.findChild<QLabel *>("Label20");

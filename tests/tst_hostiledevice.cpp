@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Telvaronix developers
 // SPDX-License-Identifier: MIT
 
+#include "cputime.h"
 #include "windowfixture.h"
 
 #include "device_link/serialport.h"
@@ -10,19 +11,10 @@
 #include <QLabel>
 #include <QTest>
 
-#include <ctime>
 #include <memory>
 
 namespace {
 const QByteArray Reply = "A PROPER REPLY (20c)";
-
-// CPU time this process spends while the event loop runs for `ms` milliseconds.
-double cpuSecondsWhileIdle(int ms)
-{
-    const std::clock_t before = std::clock();
-    QTest::qWait(ms);
-    return double(std::clock() - before) / CLOCKS_PER_SEC;
-}
 } // namespace
 
 // A device that misbehaves must never crash or stall the program: afterwards a command still
@@ -71,18 +63,18 @@ bool tst_HostileDevice::aLaterCommandShowsItsReply()
 
 void tst_HostileDevice::flood_duringAWait()
 {
-    QVERIFY(start());
+    QVERIFY(showWindowWithPortOpen());
     onCommand = [this](const QByteArray &) { device(1).write(QByteArray(1024 * 1024, 'F')); };
     press(1);
     QCOMPARE(m_parts->Lbl1->text(), QString(20, 'F'));
     QTRY_COMPARE_WITH_TIMEOUT(device(1).pendingWrite(), 0, 20000);
-    QVERIFY(cpuSecondsWhileIdle(300) < 0.1);
+    QVERIFY(cpuSecondsOf([] { QTest::qWait(300); }) < 0.1);
     QVERIFY(aLaterCommandShowsItsReply());
 }
 
 void tst_HostileDevice::flood_whileNoWaitRuns()
 {
-    QVERIFY(start());
+    QVERIFY(showWindowWithPortOpen());
     device(1).write(QByteArray(1024 * 1024, 'F'));
     QTRY_COMPARE_WITH_TIMEOUT(device(1).pendingWrite(), 0, 20000);
     QCOMPARE(m_parts->Coom1->InBufferCount(), SerialPort::InBufferSize);
@@ -91,7 +83,7 @@ void tst_HostileDevice::flood_whileNoWaitRuns()
 
 void tst_HostileDevice::everyByteValue_isShownAsItsCharacter()
 {
-    QVERIFY(start());
+    QVERIFY(showWindowWithPortOpen());
     for (int first = 0; first < 256; first += 20) {
         QByteArray reply;
         for (int i = 0; i < 20; ++i)
@@ -109,7 +101,7 @@ void tst_HostileDevice::bytesWhileTheWarningIsOpen_countForTheNextWait()
         device(1).write("SENT DURING WARNING.");
         QTest::qWait(50);
     });
-    QVERIFY(start());
+    QVERIFY(showWindowWithPortOpen());
     QCOMPARE(m_warnings->seen().size(), 1);
     QCOMPARE(m_parts->Coom1->InBufferCount(), 20);
 
@@ -122,7 +114,7 @@ void tst_HostileDevice::bytesWhileTheWarningIsOpen_countForTheNextWait()
 
 void tst_HostileDevice::secondWindowOnTheSamePort_warnsAndTheFirstKeepsWorking()
 {
-    QVERIFY(start());
+    QVERIFY(showWindowWithPortOpen());
     {
         Telvaronix second;
         QCOMPARE(m_warnings->seen().size(), 1);
@@ -135,7 +127,7 @@ void tst_HostileDevice::secondWindowOnTheSamePort_warnsAndTheFirstKeepsWorking()
 
 void tst_HostileDevice::fiftyNestedPresses_allEndAndTheButtonsStillWork()
 {
-    QVERIFY(start());
+    QVERIFY(showWindowWithPortOpen());
     int deepest = 0;
     Script script;
     for (int i = 1; i < 50; ++i)
@@ -154,7 +146,6 @@ void tst_HostileDevice::fiftyNestedPresses_allEndAndTheButtonsStillWork()
     press(1);
     QCOMPARE(deepest, 50);
     QCOMPARE(m_received[1].size(), 50 * 6);
-    QCOMPARE(m_pressDepth, 0);
     QVERIFY(aLaterCommandShowsItsReply());
 }
 

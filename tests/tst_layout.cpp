@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Telvaronix developers
 // SPDX-License-Identifier: MIT
 
-#include "isolatedconfig.h"
-#include "windowdriver.h"
+#include "windowparts.h"
 
 #include <main_window/Telvaronix>
 
@@ -32,31 +31,25 @@ private slots:
     void portList_offersC1ToC8Only();
     void portList_isDrawnAboveItsLabel();
     void banner_showsAtNaturalSize();
-    void replyLabel_showsPlainText();
     void focus_startsOnComando4AndFollowsTheTabOrder();
-    void timer_ticksEverySecond();
 
 private:
-    std::unique_ptr<IsolatedConfig> m_config;
-    std::unique_ptr<WarningAnswerer> m_warnings;
-    std::unique_ptr<Telvaronix> m_window;
+    // No device at all: port 1 cannot open, and the warning is answered.
+    std::unique_ptr<WindowWithoutDevice> m_shown;
+    Telvaronix *m_window = nullptr;
 };
 
 void tst_Layout::initTestCase()
 {
-    // No device at all: port 1 cannot open, and the warning is answered.
-    m_config = std::make_unique<IsolatedConfig>();
-    m_warnings = std::make_unique<WarningAnswerer>();
-    m_window = std::make_unique<Telvaronix>();
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    m_shown = std::make_unique<WindowWithoutDevice>();
+    m_window = &m_shown->window;
+    QVERIFY(m_shown->show());
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
 }
 
 void tst_Layout::cleanupTestCase()
 {
-    m_window.reset();
-    m_warnings.reset();
-    m_config.reset();
+    m_shown.reset();
 }
 
 void tst_Layout::window_hasItsTitleAndFixedClientArea()
@@ -137,7 +130,7 @@ void tst_Layout::commandButtons_lieInsideTheFrame()
 
 void tst_Layout::portList_offersC1ToC8Only()
 {
-    const WindowParts parts(m_window.get());
+    const WindowParts &parts = m_shown->parts;
     QVERIFY(!parts.ComboCom->isEditable());
     QCOMPARE(parts.ComboCom->count(), 8);
     // A screen reader reads the chosen entry as the list's value, under the label's name.
@@ -153,7 +146,7 @@ void tst_Layout::portList_offersC1ToC8Only()
 
 void tst_Layout::portList_isDrawnAboveItsLabel()
 {
-    const WindowParts parts(m_window.get());
+    const WindowParts &parts = m_shown->parts;
     auto *label = m_window->findChild<QWidget *>("Label20");
     QVERIFY(label->geometry().intersects(parts.ComboCom->geometry()));
     const QPoint overlap = parts.ComboCom->geometry().topLeft() + QPoint(2, 10);
@@ -167,13 +160,6 @@ void tst_Layout::banner_showsAtNaturalSize()
     QVERIFY(!picture.isNull());
     QCOMPARE(picture.deviceIndependentSize(), QSizeF(431, 62));
     QVERIFY(!banner->hasScaledContents());
-}
-
-void tst_Layout::replyLabel_showsPlainText()
-{
-    const WindowParts parts(m_window.get());
-    QCOMPARE(parts.Lbl1->textFormat(), Qt::PlainText);
-    QCOMPARE(parts.Lbl1->frameShape(), QFrame::NoFrame);
 }
 
 void tst_Layout::focus_startsOnComando4AndFollowsTheTabOrder()
@@ -199,15 +185,6 @@ void tst_Layout::focus_startsOnComando4AndFollowsTheTabOrder()
 
     for (const char *name : {"Frame1", "Label1", "Lbl1", "Label20", "Image10"})
         QCOMPARE(window.findChild<QWidget *>(name)->focusPolicy(), Qt::NoFocus);
-}
-
-void tst_Layout::timer_ticksEverySecond()
-{
-    const WindowParts parts(m_window.get());
-    QVERIFY(parts.Timer1->isActive());
-    QCOMPARE(parts.Timer1->interval(), 1000);
-    QCOMPARE(parts.Timer1->timerType(), Qt::PreciseTimer);
-    QVERIFY(!parts.Timer1->isSingleShot());
 }
 
 QTEST_MAIN(tst_Layout)

@@ -194,7 +194,7 @@ void tst_OtherPrograms::liveLockFile_warnsAtStartAndAtAPortChangeAndIsLeftAlone(
     if (openedAs != "node")
         stale = std::make_unique<ForeignLock>("LCK.." + node, asciiPid(endedProcessId()));
 
-    startWindow();
+    showActiveWindow();
     QCOMPARE(m_warnings->seen().size(), 1);
     QVERIFY(!m_parts->Coom1->PortOpen());
     QVERIFY(!changePortTo(2));
@@ -255,7 +255,7 @@ void tst_OtherPrograms::deadOrFakeLock_opensOrWarnsWithoutHanging()
         linked = std::make_unique<ForeignLock>(lockName + ".linked", ended);
         QVERIFY(QFile::remove(lock.path) && QFile::link(linked->path, lock.path));
     }
-    startWindow();
+    showActiveWindow();
     QCOMPARE(m_warnings->seen().size(), inUse ? 1 : 0);
     QCOMPARE(m_parts->Coom1->PortOpen(), !inUse);
 }
@@ -296,7 +296,7 @@ void tst_OtherPrograms::minicomHoldingTheDevice_warnsAndMinicomKeepsReceiving()
         LockFolder + QStringLiteral("/LCK..") + opened.mid(5).replace('/', '_');
     QTRY_VERIFY_WITH_TIMEOUT(device(1).isHeldOpen() && QFile::exists(lockFile), 5000);
 
-    startWindow();
+    showActiveWindow();
     QCOMPARE(m_warnings->seen().size(), 1);
     QVERIFY(!m_parts->Coom1->PortOpen());
 
@@ -387,7 +387,7 @@ void tst_OtherPrograms::hint_namesTheDeviceAndWhatStandsInItsWay()
         QCOMPARE(hintForPort2AsNobody(), expected);
         return;
     }
-    startWindow();
+    showActiveWindow();
     m_parts->ComboCom->setCurrentIndex(port - 1);
     QCOMPARE(hintOnTheList(), expected);
     m_parts->ComboCom->setCurrentIndex(port % 8);

@@ -101,7 +101,7 @@ void tst_PortChange::chosenEntryThenTab_opensItStoresItAndTheNextStartUsesIt()
 {
     PseudoTerminal &first = linkDevice(1);
     PseudoTerminal &fourth = linkDevice(4);
-    startWindow();
+    showActiveWindow();
     QTRY_VERIFY(first.isHeldOpen());
 
     QVERIFY(!changePortTo(4));
@@ -115,7 +115,7 @@ void tst_PortChange::chosenEntryThenTab_opensItStoresItAndTheNextStartUsesIt()
 
     closeWindow();
     QTRY_VERIFY(!fourth.isHeldOpen());
-    startWindow();
+    showActiveWindow();
     QCOMPARE(m_parts->Coom1->CommPort(), 4);
     QCOMPARE(m_parts->ComboCom->currentText(), "C4");
     QTRY_VERIFY(fourth.isHeldOpen());
@@ -124,7 +124,7 @@ void tst_PortChange::chosenEntryThenTab_opensItStoresItAndTheNextStartUsesIt()
 void tst_PortChange::unchangedEntry_reopensThePortAndStoresAgain()
 {
     PseudoTerminal &device = linkDevice(1);
-    startWindow();
+    showActiveWindow();
     QVERIFY(!QFile::exists(m_config->settingsFile()));
     // Bytes waiting on the open port are gone once it is closed and opened again.
     device.write("waiting");
@@ -142,7 +142,7 @@ void tst_PortChange::unchangedEntry_reopensThePortAndStoresAgain()
 void tst_PortChange::missingPort_warnsClosesAndStoresAnyway()
 {
     linkDevice(1);
-    startWindow();
+    showActiveWindow();
     QVERIFY(changePortTo(6));
     QCOMPARE(m_warnings->seen().size(), 1);
     QCOMPARE(m_warnings->seen().first().text, Telvaronix::WarningText);
@@ -175,7 +175,7 @@ void tst_PortChange::unwritableSettings_warnAndKeepTheEarlierValue()
         QVERIFY(QDir().mkpath(m_config->settingsFile() + ".lock/x"));
     if (blocker == "pipe")
         QCOMPARE(::mkfifo(qPrintable(m_config->settingsFile() + ".lock"), 0600), 0);
-    startWindow();
+    showActiveWindow();
 
     QVERIFY(changePortTo(2));
     QCOMPARE(m_warnings->seen().size(), 1);
@@ -188,7 +188,7 @@ void tst_PortChange::choosingInTheDropDown_appliesNothingUntilTheFocusMoves()
 {
     linkDevice(1);
     PseudoTerminal &third = linkDevice(3);
-    startWindow();
+    showActiveWindow();
     device(1).write("kept");
     QTRY_COMPARE(m_parts->Coom1->InBufferCount(), 4);
 
@@ -219,7 +219,7 @@ void tst_PortChange::choosingInTheDropDown_appliesNothingUntilTheFocusMoves()
 void tst_PortChange::dismissedDropDown_opensAgainOnTheChosenEntry()
 {
     linkDevice(1);
-    startWindow();
+    showActiveWindow();
     QAbstractItemView *view = m_parts->ComboCom->view();
     m_parts->ComboCom->setFocus(Qt::TabFocusReason);
     for (int opening = 0; opening < 2; ++opening) {
@@ -236,7 +236,7 @@ void tst_PortChange::dismissedDropDown_opensAgainOnTheChosenEntry()
 void tst_PortChange::windowDeactivationOrClosing_appliesNothing()
 {
     linkDevice(1);
-    startWindow();
+    showActiveWindow();
     chooseInList(5);
 
     QWidget other;
@@ -274,7 +274,7 @@ void tst_PortChange::quickClickOnAButton_reopensFirstThenSendsToTheNewPort()
     PseudoTerminal &fourth = linkDevice(4);
     connect(&fourth, &PseudoTerminal::received, this,
             [&](const QByteArray &) { fourth.write("port four answered. "); });
-    startWindow();
+    showActiveWindow();
     chooseInList(4);
     QWidget other;
     if (!windowActive) {
@@ -300,7 +300,7 @@ void tst_PortChange::quickClickOnAButton_reopensFirstThenSendsToTheNewPort()
 void tst_PortChange::quickClickWithAWarning_leavesNoButtonPressed()
 {
     linkDevice(1);
-    startWindow();
+    showActiveWindow();
     chooseInList(7);
 
     quickClick(m_parts->commandButton(2));
@@ -322,7 +322,7 @@ void tst_PortChange::portChangeDuringAWait_pollsTheReopenedPort()
 {
     linkDevice(1);
     PseudoTerminal &fifth = linkDevice(5);
-    startWindow();
+    showActiveWindow();
     // An adapter plugged in now gets its number when the list is used, but not within a wait.
     PseudoTerminal adapter;
     const bool canName = hasPrivateDev();
@@ -348,9 +348,11 @@ void tst_PortChange::portChangeDuringAWait_pollsTheReopenedPort()
     QCOMPARE(m_parts->Coom1->CommPort(), 5);
     QCOMPARE(m_parts->Lbl1->text(), "from the fifth port!");
     QVERIFY(m_warnings->seen().isEmpty());
+    if (!canName)
+        QSKIP("no /dev of the test's own to name an adapter in");
     QVERIFY(!numberedInTheWait);
     m_parts->ComboCom->setFocus(Qt::TabFocusReason);
-    QCOMPARE(adapterNumbered(), canName);
+    QVERIFY(adapterNumbered());
 }
 
 QTEST_MAIN(tst_PortChange)

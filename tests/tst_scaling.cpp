@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Telvaronix developers
 // SPDX-License-Identifier: MIT
 
-#include "isolatedconfig.h"
-#include "windowdriver.h"
+#include "windowparts.h"
 
 #include <main_window/Telvaronix>
 
@@ -25,11 +24,9 @@ void tst_Scaling::window_growsWithTheScaleAndTheBannerStaysSharp()
     const qreal ratio = qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble();
     if (ratio <= 1.0)
         QSKIP("run with QT_SCALE_FACTOR above 1");
-    const IsolatedConfig config;
-    const WarningAnswerer warnings; // no device: port 1 cannot open
-    Telvaronix window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    WindowWithoutDevice withoutDevice;
+    QVERIFY(withoutDevice.show());
+    const Telvaronix &window = withoutDevice.window;
     QCOMPARE(window.windowHandle()->devicePixelRatio(), ratio);
     QCOMPARE(window.size(), QSize(457, 266));
 

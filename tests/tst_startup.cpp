@@ -80,12 +80,11 @@ void tst_Startup::storedPort_opensAndIsSelected()
     if (stored)
         m_config->storePort(text);
 
-    Telvaronix window;
-    const WindowParts parts(&window);
+    makeWindow();
     QVERIFY(m_warnings->seen().isEmpty());
-    QVERIFY(parts.Coom1->PortOpen());
-    QCOMPARE(parts.Coom1->CommPort(), expectedPort);
-    QCOMPARE(parts.ComboCom->currentIndex(), expectedPort - 1);
+    QVERIFY(m_parts->Coom1->PortOpen());
+    QCOMPARE(m_parts->Coom1->CommPort(), expectedPort);
+    QCOMPARE(m_parts->ComboCom->currentIndex(), expectedPort - 1);
     QTRY_COMPARE(heldPort(), expectedPort);
 }
 
@@ -95,20 +94,16 @@ void tst_Startup::missingPort_warnsBeforeShowingAndLeavesItSelectedAndClosed()
     m_devices.erase(6); // port 6 is gone, link and all
     m_config->storePort("6");
 
-    Telvaronix window;
-    m_warnings->setMainWindow(&window);
-    const WindowParts parts(&window);
-
+    makeWindow();
     QCOMPARE(m_warnings->seen().size(), 1);
     const SeenWarning &warning = m_warnings->seen().first();
     QCOMPARE(warning.title, "Telvaronix");
     QCOMPARE(warning.text, "Numero de Puerto Invalido. Seleccione otro puerto");
     QCOMPARE(warning.icon, int(QMessageBox::NoIcon));
     QCOMPARE(warning.buttonCount, 1);
-    QVERIFY(!window.isVisible()); // the warning came before the window
-
-    QVERIFY(!parts.Coom1->PortOpen());
-    QCOMPARE(parts.ComboCom->currentText(), "C6");
+    QVERIFY(!warning.mainWindowVisible); // the warning came before the window
+    QVERIFY(!m_parts->Coom1->PortOpen());
+    QCOMPARE(m_parts->ComboCom->currentText(), "C6");
     QTest::qWait(20);
     QCOMPARE(heldPort(), 0);
 }
@@ -121,13 +116,11 @@ void tst_Startup::portInUse_warnsAndLeavesItClosed()
     QVERIFY(other >= 0);
     QCOMPARE(::flock(other, LOCK_EX | LOCK_NB), 0);
 
-    Telvaronix window;
-    const WindowParts parts(&window);
+    makeWindow();
     ::close(other);
-
     QCOMPARE(m_warnings->seen().size(), 1);
-    QVERIFY(!parts.Coom1->PortOpen());
-    QCOMPARE(parts.ComboCom->currentText(), "C2");
+    QVERIFY(!m_parts->Coom1->PortOpen());
+    QCOMPARE(m_parts->ComboCom->currentText(), "C2");
 }
 
 void tst_Startup::outOfRangeNumber_usesPort1AndWarnsEvenThoughItOpens_data()
@@ -142,22 +135,18 @@ void tst_Startup::outOfRangeNumber_usesPort1AndWarnsEvenThoughItOpens()
     QFETCH(QString, text);
     linkAllPorts();
     m_config->storePort(text);
-    Telvaronix window;
-    const WindowParts parts(&window);
+    makeWindow();
     QCOMPARE(m_warnings->seen().size(), 1);
-    QVERIFY(parts.Coom1->PortOpen());
-    QCOMPARE(parts.Coom1->CommPort(), 1);
-    QCOMPARE(parts.ComboCom->currentIndex(), 0);
+    QVERIFY(m_parts->Coom1->PortOpen());
+    QCOMPARE(m_parts->Coom1->CommPort(), 1);
+    QCOMPARE(m_parts->ComboCom->currentIndex(), 0);
 }
 
 void tst_Startup::startUp_writesNoSetting()
 {
     linkAllPorts();
-    {
-        Telvaronix window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-    }
+    QVERIFY(showWindowWithPortOpen());
+    closeWindow();
     QVERIFY(!QFile::exists(m_config->settingsFile()));
 }
 

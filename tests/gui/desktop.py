@@ -13,23 +13,36 @@ import subprocess
 import tempfile
 import time
 import unittest
+import xml.etree.ElementTree as ET
 from pathlib import Path
 
 PROGRAM = os.environ.get("TELVARONIX", "telvaronix")
 SIMDEVICE = os.environ.get("TELVARONIX_SIMDEVICE", "telvaronix-simdevice")
 SCREENSHOTS = Path(os.environ.get("TELVARONIX_SCREENSHOTS", tempfile.gettempdir()))
 
-# The window's controls in pixels within its client area, as laid out in the form.
-CONTROLS = {
-    "Cmd1": (32, 32, 89, 25),
-    "Cmd2": (32, 64, 89, 25),
-    "Cmd3": (32, 96, 89, 25),
-    "Cmd4": (32, 128, 89, 25),
-    "Lbl1": (152, 72, 297, 33),
-    "ComboCom": (320, 128, 48, 21),
-    "Command1": (376, 128, 41, 25),
-}
-MAIN_SIZE = (457, 266)
+
+def form_layout(form=Path(__file__).resolve().parents[2] / "src/main_window/telvaronix.ui"):
+    """The window's size and its controls' places in pixels within its client area, read from
+    the form that lays them out."""
+    window = ET.parse(form).getroot().find("widget")
+    places = {}
+
+    def place(parent, left, top):
+        for widget in parent.findall("widget"):
+            rect = widget.find("property[@name='geometry']/rect")
+            x, y = left + int(rect.findtext("x")), top + int(rect.findtext("y"))
+            places[widget.get("name")] = (x, y, int(rect.findtext("width")),
+                                          int(rect.findtext("height")))
+            place(widget, x, y)
+    place(window, 0, 0)
+    rect = window.find("property[@name='geometry']/rect")
+    return places, (int(rect.findtext("width")), int(rect.findtext("height")))
+
+
+FORM, MAIN_SIZE = form_layout()
+# The controls a person clicks or reads.
+CONTROLS = {name: FORM[name]
+            for name in ("Cmd1", "Cmd2", "Cmd3", "Cmd4", "Lbl1", "ComboCom", "Command1")}
 
 
 def is_main(window):

@@ -41,7 +41,11 @@ IsolatedConfig::~IsolatedConfig()
 
 QString IsolatedConfig::settingsFile() const
 {
-    return m_dir.path() + QStringLiteral("/Telvaronix/Telvaronix.conf");
+#ifdef Q_OS_WIN
+    return {}; // the registry holds the settings
+#else
+    return SettingsStore::settingsFilePath(QStringLiteral("Telvaronix"));
+#endif
 }
 
 QByteArray IsolatedConfig::settingsFileContent() const

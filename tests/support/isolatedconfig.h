@@ -17,7 +17,7 @@ public:
     ~IsolatedConfig();
 
     QString path() const { return m_dir.path(); }
-    // The program's settings file in this folder.
+    // The program's settings file in this folder (none on Windows).
     QString settingsFile() const;
     // The settings file's content, or an empty array when there is none.
     QByteArray settingsFileContent() const;

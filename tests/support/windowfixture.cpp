@@ -45,12 +45,17 @@ PseudoTerminal &WindowFixture::linkDevice(int port)
     return *(m_devices[port] = std::move(device));
 }
 
-bool WindowFixture::start()
+void WindowFixture::makeWindow()
 {
     m_window = std::make_unique<Telvaronix>();
     m_parts = std::make_unique<WindowParts>(m_window.get());
     m_warnings->setMainWindow(m_window.get());
     slowDownRealTicks(*m_parts);
+}
+
+bool WindowFixture::showWindowWithPortOpen()
+{
+    makeWindow();
     m_window->show();
     if (!QTest::qWaitForWindowExposed(m_window.get()) || !m_parts->Coom1->PortOpen())
         return false;
@@ -59,9 +64,9 @@ bool WindowFixture::start()
         QTest::qWaitFor([&linked] { return linked->second->isHeldOpen(); });
 }
 
-void WindowFixture::startWindow()
+void WindowFixture::showActiveWindow()
 {
-    start();
+    showWindowWithPortOpen();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
 }
 

@@ -5,7 +5,7 @@
 
 #include "isolatedconfig.h"
 #include "pseudoterminal.h"
-#include "windowdriver.h"
+#include "windowparts.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -38,11 +38,14 @@ protected:
     // onCommand, when set, runs on every complete command.
     PseudoTerminal &linkDevice(int port);
     PseudoTerminal &device(int port) const { return *m_devices.at(port); }
-    // Makes the window and shows it, with its real ticks slowed (see fireTick()); true once it
-    // is on screen with its port open, on the device linked there if there is one.
-    bool start();
-    // The same for a window whose port may fail to open; returns once the window is active.
-    void startWindow();
+    // Makes the window, which opens its port as it starts, without showing it; its real ticks
+    // are slowed (see fireTick()).
+    void makeWindow();
+    // Makes the window and shows it; true once it is on screen with its port open, on the
+    // device linked there if there is one.
+    bool showWindowWithPortOpen();
+    // Makes the window and shows it, whether or not its port opens; returns once it is active.
+    void showActiveWindow();
     void closeWindow();
     // Clicks a command button; returns once its handler, wait included, has finished.
     void press(int button);

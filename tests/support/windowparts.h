@@ -3,6 +3,13 @@
 
 #pragma once
 
+// Working a Telvaronix window from a test: its warnings answered, its controls by name, its
+// ticks in the test's hands, and a window with no device behind its port.
+
+#include "isolatedconfig.h"
+
+#include <main_window/Telvaronix>
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -64,3 +71,16 @@ struct WindowParts
 // fireTick() delivers one tick at once, as the timer would.
 void slowDownRealTicks(const WindowParts &parts);
 void fireTick(const WindowParts &parts);
+
+// A window in a configuration folder of its own, with no device behind its port: port 1 fails
+// to open and its warning is answered. It is made at once, and shown by show().
+struct WindowWithoutDevice
+{
+    IsolatedConfig config;
+    WarningAnswerer warnings;
+    Telvaronix window;
+    WindowParts parts {&window};
+
+    // Shows the window; true once it is exposed.
+    bool show();
+};

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Telvaronix developers
 // SPDX-License-Identifier: MIT
 
-#include "windowdriver.h"
+#include "windowparts.h"
 
 #include "device_link/serialport.h"
 
@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QTimerEvent>
 #include <QWidget>
@@ -63,4 +64,10 @@ void fireTick(const WindowParts &parts)
 {
     QTimerEvent tick(parts.Timer1->timerId());
     QCoreApplication::sendEvent(parts.Timer1, &tick);
+}
+
+bool WindowWithoutDevice::show()
+{
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
 }

@@ -1,0 +1,17 @@
+// SPDX-FileCopyrightText: 2026 The Telvaronix developers
+// SPDX-License-Identifier: MIT
+
+#pragma once
+
+#include <ctime>
+#include <utility>
+
+// The CPU seconds this process spends, in all its threads, while `work` runs: a loop that spins
+// instead of sleeping shows as nearly all the time it took.
+template<typename Work>
+double cpuSecondsOf(Work &&work)
+{
+    const std::clock_t before = std::clock();
+    std::forward<Work>(work)();
+    return double(std::clock() - before) / CLOCKS_PER_SEC;
+}
