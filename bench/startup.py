@@ -4,8 +4,10 @@
 """Start-up benchmark: starts programs interleaved under one Xvfb and reports, for each, the
 time from process start to its first window being mapped and to the end of its first
 painting (the last X DAMAGE after the map, once 250 ms pass without more: the first damage
-is only the server exposing the new window), the CPU it used until then, its resident memory
-two seconds after start, and the CPU it uses per second while left alone after that.
+is only the server exposing the new window), the CPU it used until each of them (all its
+threads, kernel time included), its resident memory two seconds after start, and the CPU it
+uses per second while left alone after that. It does so with a session bus, as on a desktop,
+and without one (--bus).
 
 Each start gets a fresh, empty home and configuration folder. Telvaronix gets a simulated
 device as port 1 in that folder, so it opens a real port as it would in use.
@@ -90,15 +92,15 @@ class Screen:
             return None
 
     def measure(self, command, env, idle_seconds, timeout=15.0):
-        """Starts the command; returns (map ms, paint ms, CPU ms to paint, RSS MiB, idle CPU
-        ms per second)."""
+        """Starts the command; returns (map ms, paint ms, CPU ms to map, CPU ms to paint, RSS
+        MiB, idle CPU ms per second)."""
         self.x.sync()
         while self.x.pending_events():
             self.x.next_event()
         started = time.monotonic()
         process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
-        mapped = painted = cpu = None
+        mapped = painted = cpu_at_map = cpu = None
         watched = None
         try:
             for event in self.events(started + timeout):
@@ -113,6 +115,7 @@ class Screen:
                     if geometry.width < 50 or geometry.height < 50:
                         continue
                     mapped = time.monotonic()
+                    cpu_at_map = thread_cpu_ns(process.pid) / 1e6
                     watched = window
                     watched.damage_create(damage.DamageReportRawRectangles)
                     self.x.sync()
@@ -137,7 +140,8 @@ class Screen:
                 process.wait()
         if mapped is None or painted is None:
             return None
-        return ((mapped - started) * 1000, (painted - started) * 1000, cpu, rss, idle)
+        return ((mapped - started) * 1000, (painted - started) * 1000, cpu_at_map, cpu, rss,
+                idle)
 
 
 def describe(samples):
@@ -156,6 +160,8 @@ def main():
     parser.add_argument("--iterations", type=int, default=10)
     parser.add_argument("--idle-seconds", type=float, default=2.0,
                         help="how long to measure CPU use while left alone")
+    parser.add_argument("--bus", choices=("with", "without", "both"), default="both",
+                        help="run with a private session bus, without one, or both in turn")
     args = parser.parse_args()
 
     programs = {"telvaronix": [args.telvaronix], "bare Qt": [args.bare]}
@@ -166,11 +172,18 @@ def main():
             else:
                 print(f"{name} is not installed; left out")
 
+    for with_bus in {"with": (True,), "without": (False,), "both": (True, False)}[args.bus]:
+        results = run(programs, args, with_bus)
+        report(results, args.iterations, "a session bus" if with_bus else "no session bus")
+
+
+def run(programs, args, with_bus):
+    """Each program's figures, the programs started in turn, args.iterations times."""
     screen = Screen()
-    # A desktop session has its bus; without one, Qt has X11 start a bus of its own for each
-    # program (when dbus-launch is installed), which only adds noise.
+    # A desktop session has its bus. Without one, Qt's accessibility and platform theme find
+    # none and go on without.
     bus = None
-    if shutil.which("dbus-daemon"):
+    if with_bus:
         bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address"],
                                stdout=subprocess.PIPE, text=True)
         bus_address = bus.stdout.readline().strip()
@@ -209,27 +222,33 @@ def main():
         if bus:
             bus.terminate()
             bus.wait()
+    return results
 
-    print(f"\nStart-up under Xvfb, {args.iterations} interleaved runs per program")
+
+def report(results, iterations, setup):
+    print(f"\nStart-up under Xvfb with {setup}, {iterations} interleaved runs per program")
     print(f"{'program':12} {'figure':16} {'min':>8} {'median':>8} {'p99':>8} {'max':>8}")
-    labels = ("first map, ms", "first paint, ms", "CPU to paint, ms", "RSS at 2 s, MiB",
-              "idle CPU, ms/s")
+    labels = ("first map, ms", "first paint, ms", "CPU to map, ms", "CPU to paint, ms",
+              "RSS at 2 s, MiB", "idle CPU, ms/s")
     for name, samples in results.items():
         if not samples:
             continue
         for column, label in enumerate(labels):
             print(f"{name:12} {label:16} {describe([s[column] for s in samples])}")
     bare = results.get("bare Qt")
-    if bare:
-        print("\nAgainst the bare Qt program (medians)")
-        for name, samples in results.items():
-            if not samples or name == "bare Qt":
-                continue
-            paint = statistics.median(s[1] for s in samples) / statistics.median(
-                s[1] for s in bare)
-            cpu = statistics.median(s[2] for s in samples) / statistics.median(s[2] for s in bare)
-            rss = statistics.median(s[3] for s in samples) - statistics.median(s[3] for s in bare)
-            print(f"{name:12} first paint x{paint:.2f}, CPU x{cpu:.2f}, RSS {rss:+.1f} MiB")
+    if not bare:
+        return
+    print("\nAgainst the bare Qt program (medians)")
+    for name, samples in results.items():
+        if not samples or name == "bare Qt":
+            continue
+
+        def median(column, of=samples):
+            return statistics.median(s[column] for s in of)
+        print(f"{name:12} first paint x{median(1) / median(1, bare):.2f}, "
+              f"CPU to map {median(2) - median(2, bare):+.1f} ms, "
+              f"CPU to paint x{median(3) / median(3, bare):.2f}, "
+              f"RSS {median(4) - median(4, bare):+.1f} MiB")
 
 
 if __name__ == "__main__":

@@ -12,19 +12,16 @@
 if [ -z "$DISPLAY" ] && [ -z "$TELVARONIX_WINE_XVFB" ] && command -v xvfb-run >/dev/null; then
     TELVARONIX_WINE_XVFB=1 exec xvfb-run -a -s "-nolisten tcp -screen 0 1920x1200x24" "$0" "$@"
 fi
-# Each value, the program and each argument quoted as cmd reads quotes, so that blanks, & and |
-# in them stay text; /s makes cmd take off only the quotes around the whole line.
+# Each value quoted as cmd reads set's quotes, so that blanks, & and | in it stay text. (Wine's
+# cmd takes a quoted program after && for a name with its quotes in it: the program, a path
+# that winepath makes of the build folder, and ctest's arguments go as they are.)
 sets=""
 for v in $(env | grep '^QT_' | cut -d= -f1); do
     eval "val=\$$v"
     sets="${sets}set \"$v=$val\"&& "
 done
 prog=$(winepath -w "$1" 2>/dev/null); shift
-args=""
-for argument in "$@"; do
-    args="$args \"$argument\""
-done
-wine cmd /s /c "\"${sets}\"$prog\"$args\""
+wine cmd /c "${sets}$prog $*"
 status=$?
 [ -z "$TELVARONIX_WINE_XVFB" ] || wineserver --kill
 exit $status
