@@ -63,38 +63,29 @@ void tst_Layout::window_hasItsTitleAndFixedClientArea()
 
 void tst_Layout::control_sitsAtItsPlaceWithItsTexts_data()
 {
-    QTest::addColumn<QString>("name");
+    // Each row is named after its control.
     QTest::addColumn<QRect>("twips");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("hint");
-
-    QTest::newRow("Frame1") << "Frame1" << QRect(240, 240, 1935, 2295) << ""
-                            << "";
-    QTest::newRow("Cmd1") << "Cmd1" << QRect(240, 240, 1335, 375) << "Comando 1"
-                          << "Enciende los Leds";
-    QTest::newRow("Cmd2") << "Cmd2" << QRect(240, 720, 1335, 375) << "Comando 2"
-                          << "Apaga los leds";
-    QTest::newRow("Cmd3") << "Cmd3" << QRect(240, 1200, 1335, 375) << "Comando 3"
-                          << "Hace un bip corto";
-    QTest::newRow("Cmd4") << "Cmd4" << QRect(240, 1680, 1335, 375) << "Comamdo 4"
-                          << "Señal acustica y luminosa";
-    QTest::newRow("Label1") << "Label1" << QRect(2280, 600, 1575, 375) << "Recepción:"
-                            << "";
-    QTest::newRow("Lbl1") << "Lbl1" << QRect(2280, 1080, 4455, 495) << ""
-                          << "";
-    QTest::newRow("Label20") << "Label20" << QRect(3720, 2040, 1215, 255) << "Puerto COM"
-                             << "";
-    QTest::newRow("ComboCom") << "ComboCom" << QRect(4800, 1920, 720, 315) << "C1"
-                              << "";
-    QTest::newRow("Command1") << "Command1" << QRect(5640, 1920, 615, 375) << "Comm"
-                              << "";
-    QTest::newRow("Image10") << "Image10" << QRect(240, 2640, 6465, 930) << ""
-                             << "";
+    // Two strings in a row would each have a line of their own.
+    // clang-format off
+    QTest::newRow("Frame1") << QRect(240, 240, 1935, 2295) << "" << "";
+    QTest::newRow("Cmd1") << QRect(240, 240, 1335, 375) << "Comando 1" << "Enciende los Leds";
+    QTest::newRow("Cmd2") << QRect(240, 720, 1335, 375) << "Comando 2" << "Apaga los leds";
+    QTest::newRow("Cmd3") << QRect(240, 1200, 1335, 375) << "Comando 3" << "Hace un bip corto";
+    QTest::newRow("Cmd4") << QRect(240, 1680, 1335, 375) << "Comamdo 4" << "Señal acustica y luminosa";
+    QTest::newRow("Label1") << QRect(2280, 600, 1575, 375) << "Recepción:" << "";
+    QTest::newRow("Lbl1") << QRect(2280, 1080, 4455, 495) << "" << "";
+    QTest::newRow("Label20") << QRect(3720, 2040, 1215, 255) << "Puerto COM" << "";
+    QTest::newRow("ComboCom") << QRect(4800, 1920, 720, 315) << "C1" << "";
+    QTest::newRow("Command1") << QRect(5640, 1920, 615, 375) << "Comm" << "";
+    QTest::newRow("Image10") << QRect(240, 2640, 6465, 930) << "" << "";
+    // clang-format on
 }
 
 void tst_Layout::control_sitsAtItsPlaceWithItsTexts()
 {
-    QFETCH(QString, name);
+    const QString name = QTest::currentDataTag();
     QFETCH(QRect, twips);
     QFETCH(QString, text);
     QFETCH(QString, hint);

@@ -212,23 +212,18 @@ void tst_OtherPrograms::deadOrFakeLock_opensOrWarnsWithoutHanging_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("inUse");
-    QTest::newRow("a lock naming a process that has ended") << "LCK..%1"
-                                                            << "ended" << false;
+    // clang-format off
+    QTest::newRow("a lock naming a process that has ended") << "LCK..%1" << "ended" << false;
     // Opening the pipe would hang QSerialPort, which reads its own lock file at this name.
-    QTest::newRow("a named pipe in a lock's place") << "LCK..pts_%1"
-                                                    << "pipe" << true;
-    QTest::newRow("a named pipe in a lock's place, a minute old") << "LCK..pts_%1"
-                                                                  << "old pipe" << true;
+    QTest::newRow("a named pipe in a lock's place") << "LCK..pts_%1" << "pipe" << true;
+    QTest::newRow("the same, a minute old") << "LCK..pts_%1" << "old pipe" << true;
     // Larger than any lock, it would be read whole; a link may be swapped for a pipe.
-    QTest::newRow("a lock file of 2 KiB") << "LCK..pts_%1"
-                                          << "oversized" << true;
-    QTest::newRow("a link in a lock's place") << "LCK..%1"
-                                              << "link" << true;
+    QTest::newRow("a lock file of 2 KiB") << "LCK..pts_%1" << "oversized" << true;
+    QTest::newRow("a link in a lock's place") << "LCK..%1" << "link" << true;
     // QSerialPort takes it for a lock being written, until it is 30 s old.
-    QTest::newRow("a lock naming no process, just written") << "LCK..%1"
-                                                            << "nameless" << true;
-    QTest::newRow("a lock naming no process, a minute old") << "LCK..%1"
-                                                            << "old nameless" << false;
+    QTest::newRow("a lock naming no process, just written") << "LCK..%1" << "nameless" << true;
+    QTest::newRow("a lock naming no process, a minute old") << "LCK..%1" << "old nameless" << false;
+    // clang-format on
 }
 
 void tst_OtherPrograms::deadOrFakeLock_opensOrWarnsWithoutHanging()
