@@ -34,6 +34,12 @@ class ChosenEntrySelection : public QAccessibleSelectionInterface
 public:
     explicit ChosenEntrySelection(const QComboBox *list) : m_list(list) { }
 
+    void *selectionInterface(QAccessible::InterfaceType type)
+    {
+        return type == QAccessible::SelectionInterface
+            ? static_cast<QAccessibleSelectionInterface *>(this)
+            : nullptr;
+    }
     int selectedItemCount() const override { return chosenEntry() ? 1 : 0; }
     QList<QAccessibleInterface *> selectedItems() const override
     {
@@ -63,6 +69,8 @@ class ChosenEntrySelection
 {
 public:
     explicit ChosenEntrySelection(const QComboBox *) { }
+
+    void *selectionInterface(QAccessible::InterfaceType) { return nullptr; }
 };
 #endif
 
@@ -95,47 +103,27 @@ public:
     {
         if (type == QAccessible::TextInterface)
             return static_cast<QAccessibleTextInterface *>(this);
-#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
-        if (type == QAccessible::SelectionInterface)
-            return static_cast<QAccessibleSelectionInterface *>(this);
-#endif
+        if (void *selection = selectionInterface(type))
+            return selection;
         return QAccessibleWidget::interface_cast(type);
     }
 
     // The entry as read-only text, selected whole as the chosen entry is, without a caret.
-    QString text(int start, int end) const override
-    {
-        return entry().mid(start, end - start);
-    }
-    int characterCount() const override
-    {
-        return int(entry().size());
-    }
+    QString text(int start, int end) const override { return entry().mid(start, end - start); }
+    int characterCount() const override { return int(entry().size()); }
     void selection(int index, int *start, int *end) const override
     {
         *start = 0;
         *end = index == 0 ? characterCount() : 0;
     }
-    int selectionCount() const override
-    {
-        return entry().isEmpty() ? 0 : 1;
-    }
+    int selectionCount() const override { return entry().isEmpty() ? 0 : 1; }
     void addSelection(int, int) override { }
     void removeSelection(int) override { }
     void setSelection(int, int, int) override { }
-    int cursorPosition() const override
-    {
-        return 0;
-    }
+    int cursorPosition() const override { return 0; }
     void setCursorPosition(int) override { }
-    QRect characterRect(int) const override
-    {
-        return {};
-    }
-    int offsetAtPoint(const QPoint &) const override
-    {
-        return -1;
-    }
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
     void scrollToSubstring(int, int) override { }
     QString attributes(int, int *start, int *end) const override
     {
@@ -144,14 +132,8 @@ public:
     }
 
 private:
-    QComboBox *list() const
-    {
-        return static_cast<QComboBox *>(widget());
-    }
-    QString entry() const
-    {
-        return list()->currentText();
-    }
+    QComboBox *list() const { return static_cast<QComboBox *>(widget()); }
+    QString entry() const { return list()->currentText(); }
 };
 
 // Kept on the window as [grouping, reply], so that it goes with the window.
