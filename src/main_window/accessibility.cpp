@@ -34,7 +34,7 @@ class ChosenEntrySelection : public QAccessibleSelectionInterface
 public:
     explicit ChosenEntrySelection(const QComboBox *list) : m_list(list) { }
 
-    void *selectionInterface(QAccessible::InterfaceType type)
+    void *chosenEntryInterface(QAccessible::InterfaceType type)
     {
         return type == QAccessible::SelectionInterface
             ? static_cast<QAccessibleSelectionInterface *>(this)
@@ -70,7 +70,7 @@ class ChosenEntrySelection
 public:
     explicit ChosenEntrySelection(const QComboBox *) { }
 
-    void *selectionInterface(QAccessible::InterfaceType) { return nullptr; }
+    void *chosenEntryInterface(QAccessible::InterfaceType) { return nullptr; }
 };
 #endif
 
@@ -103,7 +103,7 @@ public:
     {
         if (type == QAccessible::TextInterface)
             return static_cast<QAccessibleTextInterface *>(this);
-        if (void *selection = selectionInterface(type))
+        if (void *selection = chosenEntryInterface(type))
             return selection;
         return QAccessibleWidget::interface_cast(type);
     }
