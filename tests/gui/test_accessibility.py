@@ -83,9 +83,13 @@ class AccessibilityTest(ProgramTestCase):
         # Enter on "Comando 1"; the reply is shown as a notification named "Recepción:" and
         # described by the reply alone, and the program keeps answering the screen reader while
         # it waits. The next reply replaces it.
-        shown = []
+        shown, described = [], []
         self.pyatspi.Registry.registerEventListener(
             lambda event: shown.append(event.source.description), "object:state-changed:showing")
+        # Orca keeps a description it has read until told of its change.
+        self.pyatspi.Registry.registerEventListener(
+            lambda event: described.append(event.source.getRoleName()),
+            "object:property-change:accessible-description")
         self.desktop.key("Up", "Shift+Tab", "Return")
         wait_until(lambda: device.received() == "cmd01 ", what="the command")
         started = time.monotonic()
@@ -94,6 +98,7 @@ class AccessibilityTest(ProgramTestCase):
         wait_until(lambda: self.pump() or "OK LEDS ENCENDIDOS  " in shown, what="the reply")
         self.desktop.key("Shift+Tab", "Return")
         wait_until(lambda: self.pump() or "OK LEDS APAGADOS    " in shown, what="the next reply")
+        self.assertGreaterEqual(described.count("notification"), 2)
         self.assertEqual(("Recepción:", "OK LEDS APAGADOS    "), (reply.name, reply.description))
 
     def pump(self):
