@@ -50,7 +50,7 @@ bool PortListWatch::eventFilter(QObject *watched, QEvent *event)
     } else if (watched == m_entries) {
         if (type == QEvent::ToolTip) {
             const QPoint at = static_cast<const QHelpEvent *>(event)->pos();
-            emit hintWanted(m_list->view()->indexAt(at).row());
+            emit hintWanted(m_view->indexAt(at).row());
         }
     } else if (watched == m_view) {
         if (type == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
@@ -87,7 +87,7 @@ bool PortListWatch::isFocusLoss(const QEvent *event) const
     const Qt::FocusReason reason = static_cast<const QFocusEvent *>(event)->reason();
     if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
         return false;
-    return !m_list->view()->isVisible() && !QApplication::activePopupWidget();
+    return !m_view->isVisible() && !QApplication::activePopupWidget();
 }
 
 bool PortListWatch::isPressThatTookTheFocus(const QObject *control, const QEvent *event) const
