@@ -102,6 +102,10 @@ void telvaronixSerialPort(int seconds)
     const double before = cpuSeconds();
     clock.start();
     device->hangUp();
+    // Its name goes with it, as udev removes it: left behind, it would lead the watch to the
+    // next pseudo-terminal given the same number, another program's.
+    if (canName)
+        QFile::remove(device->adapterPath());
     const bool closed = QTest::qWaitFor([&] { return !port.PortOpen(); }, seconds * 1000);
     const double closedMs = clock.nsecsElapsed() / 1e6;
     idleFor(int(seconds * 1000 - closedMs));
