@@ -56,7 +56,6 @@ private slots:
     void unwritableSettings_warnAndKeepTheEarlierValue_data();
     void unwritableSettings_warnAndKeepTheEarlierValue();
     void choosingInTheDropDown_appliesNothingUntilTheFocusMoves();
-    void dismissedDropDown_opensAgainOnTheChosenEntry();
     void windowDeactivationOrClosing_appliesNothing();
     void quickClickOnAButton_reopensFirstThenSendsToTheNewPort_data();
     void quickClickOnAButton_reopensFirstThenSendsToTheNewPort();
@@ -193,8 +192,17 @@ void tst_PortChange::choosingInTheDropDown_appliesNothingUntilTheFocusMoves()
     QTRY_COMPARE(m_parts->Coom1->InBufferCount(), 4);
 
     m_parts->ComboCom->setFocus(Qt::TabFocusReason);
-    QTest::mouseClick(m_parts->ComboCom, Qt::LeftButton);
     QAbstractItemView *view = m_parts->ComboCom->view();
+    // Dismissed with Escape, it opens again on the chosen entry, not the one highlighted.
+    for (int opening = 0; opening < 2; ++opening) {
+        QTest::keyClick(m_parts->ComboCom, Qt::Key_Down, Qt::AltModifier);
+        QTRY_VERIFY(view->isVisible());
+        QCOMPARE(view->currentIndex().row(), 0);
+        QTest::keyClick(view, Qt::Key_Down);
+        QTest::keyClick(view, Qt::Key_Escape);
+        QTRY_VERIFY(!view->isVisible());
+    }
+    QTest::mouseClick(m_parts->ComboCom, Qt::LeftButton);
     QTRY_VERIFY(view->isVisible());
     // The drop-down ignores a release that comes as fast as a double click after it opened.
     QTest::qWait(QApplication::doubleClickInterval() + 50);
@@ -214,23 +222,6 @@ void tst_PortChange::choosingInTheDropDown_appliesNothingUntilTheFocusMoves()
     QCOMPARE(m_parts->Coom1->CommPort(), 3);
     QTRY_VERIFY(third.isHeldOpen());
     QCOMPARE(storedPort(), "3");
-}
-
-void tst_PortChange::dismissedDropDown_opensAgainOnTheChosenEntry()
-{
-    linkDevice(1);
-    showActiveWindow();
-    QAbstractItemView *view = m_parts->ComboCom->view();
-    m_parts->ComboCom->setFocus(Qt::TabFocusReason);
-    for (int opening = 0; opening < 2; ++opening) {
-        QTest::keyClick(m_parts->ComboCom, Qt::Key_Down, Qt::AltModifier);
-        QTRY_VERIFY(view->isVisible());
-        QCOMPARE(view->currentIndex().row(), 0);
-        QTest::keyClick(view, Qt::Key_Down);
-        QTest::keyClick(view, Qt::Key_Escape);
-        QTRY_VERIFY(!view->isVisible());
-    }
-    QCOMPARE(m_parts->ComboCom->currentIndex(), 0);
 }
 
 void tst_PortChange::windowDeactivationOrClosing_appliesNothing()
