@@ -30,6 +30,8 @@
 #include <ctime>
 #include <memory>
 
+using namespace DeviceLink;
+
 namespace {
 
 double cpuSeconds()

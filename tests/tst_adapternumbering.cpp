@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QTest>
 
+using namespace DeviceLink;
+
 namespace {
 // Ports, one character each from port 1: '-' free, 'U' a UART of the system's own, 'L' a link
 // to nothing (its adapter away), a digit a link to that device. Adapters: their device digits

@@ -68,14 +68,15 @@ void tst_CloseOnSignals::signal_closesTheWindows()
     window.show();
     const CloseOnSignals bridge;
     std::raise(signal);
-    QTRY_VERIFY(bridge.received());
-    QVERIFY(!window.isVisible());
+    QTRY_VERIFY(!window.isVisible());
 }
 
 void tst_CloseOnSignals::manySignalsAtOnce_neitherBlockNorChangeErrno()
 {
     // Far more than the socket holds before the event loop reads it: a blocking write in the
     // handler would stop the program here for good.
+    QWidget window;
+    window.show();
     const CloseOnSignals bridge;
     for (int i = 0; i < 100000; ++i)
         std::raise(SIGTERM);
@@ -83,7 +84,7 @@ void tst_CloseOnSignals::manySignalsAtOnce_neitherBlockNorChangeErrno()
     errno = EDOM;
     std::raise(SIGTERM);
     QCOMPARE(errno, EDOM);
-    QTRY_VERIFY(bridge.received());
+    QTRY_VERIFY(!window.isVisible());
 }
 
 void tst_CloseOnSignals::endedBridge_givesTheSignalsBackTheirDefault()

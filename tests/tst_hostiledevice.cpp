@@ -13,6 +13,8 @@
 
 #include <memory>
 
+using namespace DeviceLink;
+
 namespace {
 const QByteArray Reply = "A PROPER REPLY (20c)";
 } // namespace

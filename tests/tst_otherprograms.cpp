@@ -28,6 +28,8 @@
 
 #include <memory>
 
+using namespace DeviceLink;
+
 namespace {
 const QString LockFolder = QStringLiteral("/run/lock");
 

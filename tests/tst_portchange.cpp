@@ -23,6 +23,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace DeviceLink;
+
 // Flushes the window system's queue, user input included, from within the port list's handler,
 // as Qt's Wayland platform does when it applies a configure from the compositor: from the
 // first pass of the event loop after the list's focus-out or the press that leaves it.
@@ -56,15 +58,19 @@ private slots:
     void unwritableSettings_warnAndKeepTheEarlierValue_data();
     void unwritableSettings_warnAndKeepTheEarlierValue();
     void choosingInTheDropDown_appliesNothingUntilTheFocusMoves();
-    void windowDeactivationOrClosing_appliesNothing();
+    void windowDeactivatedOrClosed_appliesNothing_data();
+    void windowDeactivatedOrClosed_appliesNothing();
     void quickClickOnAButton_reopensFirstThenSendsToTheNewPort_data();
     void quickClickOnAButton_reopensFirstThenSendsToTheNewPort();
+    void quickClickWithAWarning_leavesNoButtonPressed_data();
     void quickClickWithAWarning_leavesNoButtonPressed();
     void portChangeDuringAWait_pollsTheReopenedPort();
 
 private:
     // A press and release queued together, as the window system delivers a quick click.
     void quickClick(QWidget *target);
+    // Takes the activation from the window, as a person switching to another one does.
+    void activateAnother(QWidget &other);
     bool anyButtonDown() const;
     QByteArray storedPort() const;
 };
@@ -80,6 +86,13 @@ void tst_PortChange::quickClick(QWidget *target)
                                                      Qt::LeftButton, QEvent::MouseButtonPress);
     QWindowSystemInterface::handleMouseEvent<Queued>(window, local, global, Qt::NoButton,
                                                      Qt::LeftButton, QEvent::MouseButtonRelease);
+}
+
+void tst_PortChange::activateAnother(QWidget &other)
+{
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
 }
 
 bool tst_PortChange::anyButtonDown() const
@@ -224,24 +237,39 @@ void tst_PortChange::choosingInTheDropDown_appliesNothingUntilTheFocusMoves()
     QCOMPARE(storedPort(), "3");
 }
 
-void tst_PortChange::windowDeactivationOrClosing_appliesNothing()
+void tst_PortChange::windowDeactivatedOrClosed_appliesNothing_data()
 {
+    QTest::addColumn<bool>("closedWhileChanging");
+    QTest::newRow("deactivated and back, then closed") << false;
+    // Not user input, so nothing keeps it waiting while the list's handler processes events.
+    QTest::newRow("closed by the window system as the focus leaves") << true;
+}
+
+void tst_PortChange::windowDeactivatedOrClosed_appliesNothing()
+{
+    QFETCH(bool, closedWhileChanging);
     linkDevice(1);
+    PseudoTerminal &fifth = linkDevice(5);
     showActiveWindow();
     chooseInList(5);
 
-    QWidget other;
-    other.show();
-    other.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&other));
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    QCOMPARE(QApplication::focusWidget(), m_parts->ComboCom);
-
-    m_window->close();
+    if (closedWhileChanging) {
+        using Queued = QWindowSystemInterface::AsynchronousDelivery;
+        QWindowSystemInterface::handleCloseEvent<Queued>(m_window->windowHandle());
+        QTest::keyClick(m_parts->ComboCom, Qt::Key_Tab);
+    } else {
+        QWidget other;
+        activateAnother(other);
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QCOMPARE(QApplication::focusWidget(), m_parts->ComboCom);
+        m_window->close();
+    }
     QTest::qWait(20);
+    QVERIFY(!m_window->isVisible()); // which ends the program's event loop
     QVERIFY(m_warnings->seen().isEmpty());
-    QCOMPARE(m_parts->Coom1->CommPort(), 1);
+    QVERIFY(!m_parts->Coom1->PortOpen());
+    QVERIFY(!fifth.isHeldOpen());
     QVERIFY(!QFile::exists(m_config->settingsFile()));
 }
 
@@ -269,9 +297,7 @@ void tst_PortChange::quickClickOnAButton_reopensFirstThenSendsToTheNewPort()
     chooseInList(4);
     QWidget other;
     if (!windowActive) {
-        other.show();
-        other.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&other));
+        activateAnother(other);
     }
     // Installed last, so that it sees the events first.
     FlushFromWithinTheHandler flush;
@@ -288,11 +314,23 @@ void tst_PortChange::quickClickOnAButton_reopensFirstThenSendsToTheNewPort()
     QVERIFY(!anyButtonDown());
 }
 
+void tst_PortChange::quickClickWithAWarning_leavesNoButtonPressed_data()
+{
+    QTest::addColumn<bool>("windowActive");
+    QTest::newRow("the window active") << true;
+    QTest::newRow("the window not yet active") << false;
+}
+
 void tst_PortChange::quickClickWithAWarning_leavesNoButtonPressed()
 {
+    QFETCH(bool, windowActive);
     linkDevice(1);
     showActiveWindow();
     chooseInList(7);
+    QWidget other;
+    if (!windowActive) {
+        activateAnother(other);
+    }
 
     quickClick(m_parts->commandButton(2));
     QTRY_COMPARE(m_warnings->seen().size(), 1);

@@ -22,6 +22,8 @@
 #include <memory>
 #include <unistd.h>
 
+using namespace DeviceLink;
+
 namespace {
 const QByteArray Reply = "OK DE NUEVO EN LINEA";
 // The port looks for its device twice a second; two seconds cover any phase of that.

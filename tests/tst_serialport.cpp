@@ -21,6 +21,8 @@
 
 #include <memory>
 
+using namespace DeviceLink;
+
 class tst_SerialPort : public QObject
 {
     Q_OBJECT

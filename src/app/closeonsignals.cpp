@@ -3,7 +3,7 @@
 
 #include "closeonsignals.h"
 
-#include "device_link/programstop.h"
+#include "device_link/serialport.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -25,7 +25,7 @@ void onSignal(int)
     // block: when it is full, a wake-up is on its way anyway.
     const int interruptedErrno = errno;
     // Whatever the main thread is doing, it opens no port from now on.
-    requestProgramStop();
+    DeviceLink::SerialPort::requestProgramStop();
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(signalSockets[1], &byte, 1);
     // The system calls the handler interrupts are restarted: the event loop gets to read the
@@ -67,7 +67,6 @@ void CloseOnSignals::closeEverything()
 {
     char bytes[16];
     [[maybe_unused]] const auto read = ::read(signalSockets[0], bytes, sizeof bytes);
-    m_received = true;
     // Closes the warning box if one is open, then the window; the waits still running end at
     // their next look, and exit() leaves every event loop, the warning's included.
     QApplication::closeAllWindows();

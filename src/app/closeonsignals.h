@@ -13,7 +13,7 @@ class QSocketNotifier;
 // would die on the spot and a pseudo-terminal would stay in exclusive mode.
 //
 // The signal handler only marks the program as ending, so that no port is opened any more (see
-// device_link/programstop.h), and writes a byte to a socket pair; the event loop reads it and
+// device_link/serialport.h), and writes a byte to a socket pair; the event loop reads it and
 // closes the windows, outside the handler. Should the main thread be stuck in a system call that
 // the signal does not end (an open that waits), an alarm ends the process 2 s after the signal; the
 // bridge's end, once everything has closed, calls it off. On Windows, which ends a session with
@@ -28,12 +28,8 @@ public:
     explicit CloseOnSignals(QObject *parent = nullptr);
     ~CloseOnSignals() override;
 
-    // Whether a signal came, for example while the start-up warning was open.
-    bool received() const { return m_received; }
-
 private:
     void closeEverything();
 
     QSocketNotifier *m_notifier = nullptr;
-    bool m_received = false;
 };

@@ -4,7 +4,7 @@
 #include <main_window/Telvaronix>
 
 #include "closeonsignals.h"
-#include "device_link/programstop.h"
+#include "device_link/serialport.h"
 
 #include <QApplication>
 
@@ -36,6 +36,31 @@ std::optional<int> answerInformationOptions(int argc, char *argv[])
     }
     return std::nullopt;
 }
+
+// Shows the window and runs it until it closes, unless a stop signal came while it was being
+// made (its port then stays closed) or while its start-up warning was open.
+int runWindow()
+{
+    Telvaronix window;
+    if (DeviceLink::SerialPort::programStopRequested())
+        return 0;
+    window.show();
+    return QApplication::exec();
+}
+
+// How the program ends once its window is gone with its port; nothing is saved at the end.
+// Qt's Wayland platform can hang for good while it tears its connection down: its event thread
+// may end with a read that the main thread prepared last still pending, and the other reader
+// then waits for it. There the process ends without that teardown; the compositor cleans up
+// after it.
+int endProgram(int status)
+{
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -48,24 +73,5 @@ int main(int argc, char *argv[])
     // Lets the desktop match the window to its launcher entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.telvaronix.telvaronix"));
     const CloseOnSignals closeOnSignals;
-
-    int status = 0;
-    {
-        Telvaronix window;
-        // Stopped while the window was being made (its port then stays closed) or its start-up
-        // warning was open: the window is never shown.
-        if (programStopRequested())
-            return 0;
-        window.show();
-        status = QApplication::exec();
-    }
-    // The window is gone with its port, and nothing is saved at the end. Qt's Wayland platform
-    // can hang for good while it tears its connection down: its event thread may end with a
-    // read that the main thread prepared last still pending, and the other reader then waits
-    // for it. There the process ends without that teardown; the compositor cleans up after it.
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
-        std::fflush(nullptr);
-        std::_Exit(status);
-    }
-    return status;
+    return endProgram(runWindow());
 }

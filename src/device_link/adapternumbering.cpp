@@ -14,6 +14,8 @@
 
 #include <algorithm>
 
+namespace DeviceLink {
+
 namespace {
 // How often the numbering starts again when another instance gets there first; each time one
 // more number is taken, so a few cover any likely race.
@@ -89,3 +91,10 @@ QList<AdapterNumber> numberNewAdapters(int portCount,
     }
     return given;
 }
+
+void numberAdaptersPluggedIn(int portCount)
+{
+    numberNewAdapters(portCount, readNumberingFacts);
+}
+
+} // namespace DeviceLink

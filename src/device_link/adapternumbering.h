@@ -9,6 +9,8 @@
 #include <functional>
 #include <optional>
 
+namespace DeviceLink {
+
 // Port numbers for serial adapters, given as the system gives its own serial ports theirs.
 //
 // A serial adapter that udev names in /dev/serial/by-id, and that no port's link leads to yet,
@@ -55,8 +57,15 @@ QList<AdapterNumber> numbersForNewAdapters(const NumberingFacts &facts);
 // not looked at.
 NumberingFacts readNumberingFacts(int portCount);
 
+// Gives serial adapters plugged in since the last call port numbers among 1 to `portCount`,
+// from the facts the system shows now. Windows numbers COM ports itself: there this does nothing
+// (adapternumbering_win.cpp).
+void numberAdaptersPluggedIn(int portCount);
+
 // Gives every new adapter its number by making the port's link, and returns what it gave. The
 // facts come from `readFacts` (readNumberingFacts but in tests), read again when a link turns
 // out to be there already: another instance numbering at the same moment has changed them.
 QList<AdapterNumber> numberNewAdapters(int portCount,
                                        const std::function<NumberingFacts(int)> &readFacts);
+
+} // namespace DeviceLink

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+namespace DeviceLink {
+
 // What the system tells of a serial device without opening it.
 
 // A program that holds a device.
@@ -23,3 +25,5 @@ struct AdapterDescription
     QString maker;
     QString serialNumber;
 };
+
+} // namespace DeviceLink

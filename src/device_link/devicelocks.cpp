@@ -20,6 +20,8 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+namespace DeviceLink {
+
 namespace {
 
 // What a lock file's owner is looked for in; a real one (QLockFile's four lines included) is
@@ -211,3 +213,5 @@ std::optional<DeviceHolder> holderByDeviceLock(const QString &devicePath)
     }
     return std::nullopt;
 }
+
+} // namespace DeviceLink

@@ -10,6 +10,8 @@
 
 #include <optional>
 
+namespace DeviceLink {
+
 // Whether another program holds a serial device, found out without opening it.
 //
 // Serial programs mark a device they use in one of two ways: a UUCP lock file LCK..<name>
@@ -33,3 +35,5 @@ std::optional<DeviceHolder> holderByDeviceLock(const QString &devicePath);
 // followed by more lines, as QLockFile writes them) or a binary integer as old tools write
 // it. 0 when the content names none.
 qint64 pidInLockFile(const QByteArray &content);
+
+} // namespace DeviceLink

@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
+namespace DeviceLink {
+
 namespace {
 // A sysfs attribute, such as a USB device's "product"; empty when it has none.
 QString attribute(const QString &folder, const QString &name)
@@ -129,3 +131,5 @@ std::optional<AdapterDescription> describeAdapter(const QString &devicePath)
                                attribute(folder.path(), QStringLiteral("manufacturer")),
                                attribute(folder.path(), QStringLiteral("serial"))};
 }
+
+} // namespace DeviceLink

@@ -10,6 +10,8 @@
 
 #include <optional>
 
+namespace DeviceLink {
+
 // The names a serial device goes by, and what a USB adapter reports of itself.
 //
 // Beside its kernel node (/dev/ttyUSB0), udev names each serial adapter after itself in
@@ -45,3 +47,5 @@ QString byIdPath(const QString &devicePath);
 // What the USB device that the serial device at `devicePath` belongs to reports of itself, or
 // nothing for a device that is not on USB (a UART, a pseudo-terminal).
 std::optional<AdapterDescription> describeAdapter(const QString &devicePath);
+
+} // namespace DeviceLink

@@ -8,6 +8,8 @@
 class QSerialPort;
 class QSocketNotifier;
 
+namespace DeviceLink {
+
 // Tells when the far end of an open serial device hangs up (a USB adapter pulled, the near end
 // of a pseudo-terminal closed), from the device's own descriptor.
 //
@@ -40,3 +42,5 @@ private:
     int m_descriptor = -1;
     QSocketNotifier *m_notifier = nullptr;
 };
+
+} // namespace DeviceLink

@@ -11,6 +11,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+namespace DeviceLink {
+
 HangUpWatch::HangUpWatch(QObject *parent) : QObject(parent) { }
 
 HangUpWatch::~HangUpWatch()
@@ -65,3 +67,5 @@ void HangUpWatch::check()
         emit hungUp();
     }
 }
+
+} // namespace DeviceLink

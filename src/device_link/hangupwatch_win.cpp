@@ -3,6 +3,8 @@
 
 #include "hangupwatch.h"
 
+namespace DeviceLink {
+
 // Windows fails the pending read of a COM port whose adapter went away, and QSerialPort reports
 // that as a ResourceError; there is nothing more to watch.
 
@@ -15,3 +17,5 @@ void HangUpWatch::arm(const QSerialPort &) { }
 void HangUpWatch::disarm() { }
 
 void HangUpWatch::check() { }
+
+} // namespace DeviceLink

@@ -11,6 +11,8 @@
 
 class QSerialPort;
 
+namespace DeviceLink {
+
 // Which device a port number opens, and what stands in the way of opening it.
 //
 // On Linux port n opens the device that the per-user link <config folder>/Telvaronix/ports/com<n>
@@ -79,6 +81,4 @@ std::optional<DeviceHolder> holderOfDevice(const QString &devicePath);
 // root. Windows opens a COM port for one program only: there is nothing more to take.
 bool lockOpenedDevice(const QSerialPort &port);
 
-// Gives serial adapters plugged in since the last call port numbers among 1 to `portCount`, as
-// adapternumbering.h tells. Windows numbers COM ports itself: there this does nothing.
-void numberAdaptersPluggedIn(int portCount);
+} // namespace DeviceLink

@@ -5,7 +5,6 @@
 #include "portdevice_unix.h"
 #include "portdevice.h"
 
-#include "adapternumbering.h"
 #include "devicelocks.h"
 #include "devicenames.h"
 
@@ -18,6 +17,8 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace DeviceLink {
 
 namespace {
 // The kernel makes /dev/ttyS0 to ttyS3 whether or not a UART stands behind them; sysfs tells
@@ -146,7 +147,4 @@ bool lockOpenedDevice(const QSerialPort &port)
     return ::flock(int(port.handle()), LOCK_EX | LOCK_NB) == 0;
 }
 
-void numberAdaptersPluggedIn(int portCount)
-{
-    numberNewAdapters(portCount, readNumberingFacts);
-}
+} // namespace DeviceLink

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+namespace DeviceLink {
+
 // The per-user port links, which Unix has and Windows does not (see portdevice.h); their
 // bodies are in portdevice_unix.cpp.
 
@@ -14,3 +16,5 @@ QString portLinkFolder();
 // The per-user link for port `port`, and whether it is there (pointing anywhere or nowhere).
 QString portLinkPath(int port);
 bool hasPortLink(int port);
+
+} // namespace DeviceLink

@@ -7,6 +7,8 @@
 
 #include <QSerialPortInfo>
 
+namespace DeviceLink {
+
 QString systemPortPath(int port)
 {
     return QStringLiteral("COM") + QString::number(port);
@@ -54,4 +56,4 @@ bool lockOpenedDevice(const QSerialPort &)
     return true;
 }
 
-void numberAdaptersPluggedIn(int) { }
+} // namespace DeviceLink

@@ -5,19 +5,35 @@
 
 #include "hangupwatch.h"
 #include "portdevice.h"
-#include "programstop.h"
 
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QTimer>
 
+#include <atomic>
 #include <string>
+
+namespace DeviceLink {
 
 namespace {
 // How often a lost device is looked for: a stat() twice a second while it is away, so that a
 // device back is opened within a second of its return, whatever the phase of the looks.
 constexpr int ReconnectIntervalMs = 500;
+
+// Lock-free, so that a signal handler may set it whatever the thread it interrupted was doing.
+std::atomic<bool> programStopping {false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 } // namespace
+
+void SerialPort::requestProgramStop() noexcept
+{
+    programStopping.store(true, std::memory_order_relaxed);
+}
+
+bool SerialPort::programStopRequested() noexcept
+{
+    return programStopping.load(std::memory_order_relaxed);
+}
 
 SerialPort::SerialPort(QObject *parent)
     : QObject(parent), m_port(new QSerialPort(this)), m_hangUp(new HangUpWatch(this)),
@@ -192,3 +208,5 @@ void SerialPort::reconnectIfDeviceIsBack()
         // Not usable yet (still coming up, or taken by another program): look again later.
     }
 }
+
+} // namespace DeviceLink

@@ -8,9 +8,12 @@
 
 #include <stdexcept>
 
-class HangUpWatch;
 class QSerialPort;
 class QTimer;
+
+namespace DeviceLink {
+
+class HangUpWatch;
 
 // The serial port component that all traffic to the device passes through.
 //
@@ -27,6 +30,10 @@ class QTimer;
 // its USB serial number or udev's name for it, any other device by its very node), not another
 // one given the same node or name. Closing, opening or renumbering the port on purpose ends
 // that watch. A closed port holds no received characters.
+//
+// Once the program is on its way out, as a stop signal tells it, no port opens any more: opening
+// one asserts DTR, which resets many boards, and a program that is ending has no business with
+// the device. That cannot be taken back.
 //
 // An operation that cannot be carried out changes nothing and throws SerialPort::Error.
 class SerialPort : public QObject
@@ -49,6 +56,10 @@ public:
     explicit SerialPort(QObject *parent = nullptr);
     ~SerialPort() override;
 
+    // That the program is ending: from now on no port opens. Safe to call from a signal handler.
+    static void requestProgramStop() noexcept;
+    static bool programStopRequested() noexcept;
+
     // The port number the next opening uses; 1 at creation. Setting it fails while the port
     // is open, or for a number outside 1 to HighestPort.
     int CommPort() const { return m_commPort; }
@@ -56,7 +67,7 @@ public:
 
     // Whether the port is open. Opening fails when the device does not exist, another
     // program holds it (a live UUCP lock file, an exclusive flock, QSerialPort's lock), or
-    // the program is ending (programstop.h); closing a closed port does nothing.
+    // the program is ending; closing a closed port does nothing.
     bool PortOpen() const;
     void setPortOpen(bool open);
 
@@ -96,3 +107,5 @@ private:
     int m_commPort = 1;
     int m_inputLen = 0;
 };
+
+} // namespace DeviceLink

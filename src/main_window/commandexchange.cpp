@@ -40,7 +40,7 @@ void Telvaronix::sendCommandFromClick(const QString &text)
 {
     try {
         SendCommand(text);
-    } catch (const SerialPort::Error &) {
+    } catch (const DeviceLink::SerialPort::Error &) {
         // Most often the port is closed after a failed opening; the command just ends.
     }
 }

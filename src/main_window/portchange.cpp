@@ -5,27 +5,22 @@
 #include "telvaronix.h"
 #include "ui_telvaronix.h"
 
+#include "clickhold.h"
 #include "device_link/serialport.h"
-#include "doevents.h"
 #include "errorcollector.h"
 #include "portsetting.h"
 #include "settings/settingsstore.h"
 
-#include <QApplication>
-
 void Telvaronix::ComboCom_LostFocus()
 {
-    // When a mouse press on a button took the focus, that press has not reached the button
-    // yet. Processing the mouse release before it would lose the click and leave the button
-    // drawn pressed, so user input waits until this handler is done; Qt keeps it meanwhile.
-    const QEventLoop::ProcessEventsFlags doEventsFlags =
-        QGuiApplication::mouseButtons() == Qt::NoButton ? QEventLoop::AllEvents
-                                                        : QEventLoop::ExcludeUserInputEvents;
+    // A click that set this off runs once it is done, on the new port (see clickhold.h).
+    const ClickHold::WhilePortChanges holdingTheClick(*m_clickHold);
     ErrorCollector errors;
     // Closing a closed port changes nothing but ends the watch for a lost device, which would
     // otherwise reopen the old port in the DoEvents below.
     errors.run([&] { Coom1->setPortOpen(false); });
-    DoEvents(doEventsFlags);
+    if (!m_clickHold->DoEvents())
+        return; // the window closed meanwhile: it keeps its port closed and stores nothing
     const int port = m_ui->ComboCom->currentIndex() + 1;
     errors.run([&] { Coom1->setCommPort(port); });
     errors.run([&] { Coom1->setPortOpen(true); });
@@ -35,5 +30,5 @@ void Telvaronix::ComboCom_LostFocus()
     });
     if (errors.failed())
         showWarning();
-    DoEvents(doEventsFlags);
+    m_clickHold->DoEvents();
 }

@@ -7,6 +7,8 @@
 
 #include <QStringList>
 
+using DeviceLink::PortStatus;
+
 namespace {
 QString reason(const PortStatus &status)
 {

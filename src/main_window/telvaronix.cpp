@@ -6,7 +6,8 @@
 
 #include "accessibility.h"
 #include "captionfit.h"
-#include "device_link/programstop.h"
+#include "clickhold.h"
+#include "device_link/adapternumbering.h"
 #include "device_link/serialport.h"
 #include "errorcollector.h"
 #include "keyboard.h"
@@ -47,7 +48,8 @@ Telvaronix::Telvaronix(QWidget *parent)
               Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                   Qt::WindowCloseButtonHint),
-      m_ui(new Ui::TelvaronixForm), Timer1(new QTimer(this)), Coom1(new SerialPort(this))
+      m_ui(new Ui::TelvaronixForm), Timer1(new QTimer(this)),
+      Coom1(new DeviceLink::SerialPort(this))
 {
     describeToScreenReaders(this, {QStringLiteral("Frame1"), QStringLiteral("Lbl1")});
     m_ui->setupUi(this);
@@ -69,14 +71,12 @@ Telvaronix::Telvaronix(QWidget *parent)
     connect(m_ui->Cmd3, &QPushButton::clicked, this, &Telvaronix::Cmd3_Click);
     connect(m_ui->Cmd4, &QPushButton::clicked, this, &Telvaronix::Cmd4_Click);
     connect(Timer1, &QTimer::timeout, this, &Telvaronix::Timer1_Timer);
+    // The click hold sees a press after the watch has let it change the port.
+    m_clickHold = new ClickHold(this, [this] { return m_closed; });
     auto *portList = new PortListWatch(m_ui->ComboCom, this);
     connect(portList, &PortListWatch::left, this, &Telvaronix::ComboCom_LostFocus);
-    connect(portList, &PortListWatch::focused, this, &Telvaronix::portListFocused);
-    connect(portList, &PortListWatch::opened, this, &Telvaronix::portListOpened);
-    connect(portList, &PortListWatch::closed, this, [this] { m_dropDownInUse = false; });
-    connect(portList, &PortListWatch::hintWanted, this, &Telvaronix::updatePortHint);
-    connect(m_ui->ComboCom, &QComboBox::currentIndexChanged, this,
-            &Telvaronix::portListEntryChanged);
+    connect(portList, &PortListWatch::focused, this, &Telvaronix::numberAdaptersBeforeChoosing);
+    connect(portList, &PortListWatch::opened, this, &Telvaronix::numberAdaptersBeforeChoosing);
     new EnterPressesButtons(this);
 
     // The timer ticks from here to the window's end and is never stopped: the waits count
@@ -167,7 +167,7 @@ void Telvaronix::Form_Load()
 void Telvaronix::showWarning()
 {
     // A port that failed to open because the program is ending is no news to the user.
-    if (programStopRequested())
+    if (DeviceLink::SerialPort::programStopRequested())
         return;
     QMessageBox box(QMessageBox::NoIcon, windowTitle(), WarningText, QMessageBox::Ok, this);
     if (!isVisible()) {
@@ -179,6 +179,14 @@ void Telvaronix::showWarning()
         box.move(placed.topLeft());
     }
     box.exec();
+}
+
+void Telvaronix::numberAdaptersBeforeChoosing()
+{
+    // Making links is no business of a wait, whose passes stay as cheap as they are; the
+    // adapter gets its number the next time the list is used.
+    if (m_waitsRunning == 0)
+        DeviceLink::numberAdaptersPluggedIn(PortSetting::PortCount);
 }
 
 void Telvaronix::closeEvent(QCloseEvent *event)

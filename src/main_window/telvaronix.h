@@ -8,8 +8,12 @@
 
 #include <memory>
 
+class ClickHold;
 class QTimer;
+
+namespace DeviceLink {
 class SerialPort;
+}
 
 namespace Ui {
 class TelvaronixForm;
@@ -23,10 +27,11 @@ class TelvaronixForm;
 //  - Cmd1_Click to Cmd4_Click send their command with SendCommand, whose WaitForReply polls
 //    Coom1 until the reply is complete or the fourth tick has come, processing events between
 //    looks so that ticks, clicks and port changes run nested inside the wait;
-//  - ComboCom_LostFocus reopens the port chosen in the list and stores the choice;
-//  - the list's hints, refreshed whenever one is about to show, name each port's device;
+//  - ComboCom_LostFocus reopens the port chosen in the list and stores the choice, with a
+//    click that set it off held until it is done (clickhold.h);
 //  - serial adapters plugged in get port numbers at start and whenever the list is about to
 //    be used (see device_link/adapternumbering.h).
+// The port list tells by itself which device each port opens (portlist.h).
 // The constructor connects every event to its handler. The controls, the timer, the port, the
 // tick counter and the handlers bear the names of the program's description; the window's own
 // state and helpers have names of the usual form. Handlers that meet failures along the way
@@ -70,27 +75,18 @@ private:
     // quietly, as nothing in an exchange is reported.
     void sendCommandFromClick(const QString &text);
     void showWarning();
-    // The port list (portlist.cpp): its hints and the numbering of adapters.
-    void portListFocused();
-    void portListOpened();
-    void portListEntryChanged(int entry);
-    // Tells, on the list and on each entry of its drop-down, which device the entry's port
-    // opens and what stands in its way.
-    void updatePortHint(int entry);
-    // The same, on the entry alone.
-    void describeEntry(int entry);
     // Gives adapters plugged in since the last look their port numbers before a port is
     // chosen: at start, and when the list takes the focus or opens; never while a wait runs.
     void numberAdaptersBeforeChoosing();
 
     const std::unique_ptr<Ui::TelvaronixForm> m_ui;
     QTimer *const Timer1;
-    SerialPort *const Coom1;
+    DeviceLink::SerialPort *const Coom1;
     qint64 Ticks = 0;
-    // Set once the window is closed: waits still running end at their next look.
+    ClickHold *m_clickHold = nullptr;
+    // Set once the window is closed: waits still running end at their next look, and a port
+    // change under way opens no port.
     bool m_closed = false;
     // How many waits are running, nested inside one another.
     int m_waitsRunning = 0;
-    // From the drop-down's opening until the entry chosen there has been made current.
-    bool m_dropDownInUse = false;
 };

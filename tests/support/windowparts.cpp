@@ -17,6 +17,8 @@
 #include <QTimerEvent>
 #include <QWidget>
 
+using namespace DeviceLink;
+
 WarningAnswerer::WarningAnswerer(QWidget *mainWindow) : m_mainWindow(mainWindow)
 {
     auto *poll = new QTimer(this);

@@ -20,7 +20,10 @@ class QPushButton;
 class QComboBox;
 class QTimer;
 class QWidget;
+
+namespace DeviceLink {
 class SerialPort;
+}
 
 // What a test saw of one warning box.
 struct SeenWarning
@@ -64,7 +67,7 @@ struct WindowParts
     QLabel *Lbl1;
     QComboBox *ComboCom;
     QTimer *Timer1;
-    SerialPort *Coom1;
+    DeviceLink::SerialPort *Coom1;
 };
 
 // Takes the ticks out of the real clock's hands: the window's timer is slowed to an hour, and
