@@ -8,4 +8,4 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh --test
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTELVARONIX_SANITIZE=ON
 cmake --build build-asan
-ctest --test-dir build-asan --output-on-failure -LE package "$@"
+ctest --test-dir build-asan --output-on-failure -LE 'package|source' "$@"
