@@ -5,7 +5,8 @@
 //  - latency: from the device writing a reply's 20th character to the press having shown it
 //    (the press returns right after setting the caption and emptying the buffer), beside
 //    the floor of a plain poll()/read() loop on the same kind of line;
-//  - exchanges per second against a device that answers at once;
+//  - exchanges per second against a device that answers at once, and what keeping a record of
+//    them (--log) adds;
 //  - CPU used by an unanswered wait, and by the program while no wait runs.
 
 #include "isolatedconfig.h"
@@ -14,6 +15,7 @@
 #include "windowparts.h"
 
 #include "device_link/serialport.h"
+#include "main_window/recordfile.h"
 #include <main_window/Telvaronix>
 
 #include <QApplication>
@@ -219,6 +221,23 @@ int main(int argc, char *argv[])
     printFigure("exchange, press to caption", exchangeTimes, "us");
     std::printf("%-34s %.0f exchanges/s over %d\n", "rate against an instant device",
                 exchanges / seconds, exchanges);
+
+    // What the record adds: each exchange with the events that follow it, where the record
+    // writes its line, first without a record and then with one.
+    const auto exchangeWithItsAftermath = [&] {
+        QList<double> times;
+        for (int i = 0; i < exchanges; ++i) {
+            const auto before = Clock::now();
+            button->click();
+            QCoreApplication::processEvents();
+            times << std::chrono::duration<double, std::micro>(Clock::now() - before).count();
+        }
+        return times;
+    };
+    printFigure("exchange and the pass after it", exchangeWithItsAftermath(), "us");
+    QString why;
+    window.keepRecord(*RecordFile::open(config.path() + "/record.csv", &why));
+    printFigure("the same, with --log", exchangeWithItsAftermath(), "us");
 
     // Unanswered waits, on the real one-second ticks.
     device.setMode(DeviceThread::Mode::Silent);

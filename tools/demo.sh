@@ -5,9 +5,9 @@
 # private configuration folder: the person's own settings and ports stay untouched. The
 # device ends when the window closes. It builds in ./build (or in the folder that
 # TELVARONIX_BUILD names), without the tests. Arguments go to the simulated device (see its
-# --help).
+# --help), those after -- to Telvaronix (such as --log FILE, a record of every exchange).
 #
-#   tools/demo.sh [--check] [DEVICE OPTION...]
+#   tools/demo.sh [--check] [DEVICE OPTION...] [-- PROGRAM OPTION...]
 #
 # With --check nothing shows on the person's screen: on an X server of its own (Xvfb), the
 # demo presses "Comando 1" as a person would, waits until the device's reply shows in the
@@ -20,6 +20,13 @@ if [[ ${1:-} == --check ]]; then
     check=true
     shift
 fi
+device_options=()
+while (($#)) && [[ $1 != -- ]]; do
+    device_options+=("$1")
+    shift
+done
+(($#)) && shift
+program_options=("$@")
 
 if $check; then tools/install-deps.sh --headless; else tools/install-deps.sh; fi
 build=${TELVARONIX_BUILD:-build}
@@ -48,22 +55,23 @@ if $check; then
     for _ in $(seq 100); do [[ -s $config/display ]] && break; sleep 0.1; done
     [[ -s $config/display ]] || { echo "Xvfb did not start" >&2; exit 1; }
     export DISPLAY=:$(head -n 1 "$config/display")
-    set -- --log "$config/device.log" "$@"
+    device_options=(--log "$config/device.log" "${device_options[@]}")
 fi
 
 # The device prints one line once its port link is in place.
-exec 3< <(exec "$build/tools/simdevice/telvaronix-simdevice" --config-dir "$config" --port 1 "$@")
+exec 3< <(exec "$build/tools/simdevice/telvaronix-simdevice" --config-dir "$config" --port 1 \
+    "${device_options[@]}")
 pids+=($!)
 read -r -u 3 ready
 echo "Simulated device: $ready"
 
 if ! $check; then
     echo "(its log follows)"
-    XDG_CONFIG_HOME="$config" "$build/src/app/telvaronix"
+    XDG_CONFIG_HOME="$config" "$build/src/app/telvaronix" "${program_options[@]}"
     exit
 fi
 
-XDG_CONFIG_HOME="$config" "$build/src/app/telvaronix" &
+XDG_CONFIG_HOME="$config" "$build/src/app/telvaronix" "${program_options[@]}" &
 program=$!
 pids+=("$program")
 

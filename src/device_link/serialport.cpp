@@ -116,6 +116,7 @@ void SerialPort::openDevice()
     m_received.clear();
     m_hangUp->arm(*m_port);
     m_openedIdentity = deviceIdentity(devicePath);
+    m_openedPath = devicePath;
 }
 
 void SerialPort::setOutput(const QString &text)
@@ -137,7 +138,7 @@ void SerialPort::setInBufferCount(int count)
 {
     if (count != 0)
         throw Error("the receive buffer can only be emptied");
-    m_received.clear();
+    discardReceived();
     if (m_port->isOpen())
         m_port->clear(QSerialPort::Input);
 }
@@ -152,9 +153,24 @@ void SerialPort::setInputLen(int length)
 QString SerialPort::Input()
 {
     const qsizetype count = m_inputLen == 0 ? m_received.size() : m_inputLen;
-    const QByteArray taken = m_received.left(count);
-    m_received.remove(0, taken.size());
-    return QString::fromLatin1(taken);
+    const QByteArray bytes = m_received.left(count);
+    m_received.remove(0, bytes.size());
+    if (!bytes.isEmpty())
+        emit taken(bytes);
+    return QString::fromLatin1(bytes);
+}
+
+QString SerialPort::devicePath() const
+{
+    return m_port->isOpen() ? m_openedPath : QString();
+}
+
+void SerialPort::discardReceived()
+{
+    if (m_received.isEmpty())
+        return;
+    emit discarded(m_received);
+    m_received.clear();
 }
 
 void SerialPort::takeReceived()
@@ -174,7 +190,7 @@ void SerialPort::closeDevice()
     m_hangUp->disarm();
     m_port->close();
     m_port->clearError();
-    m_received.clear();
+    discardReceived();
 }
 
 void SerialPort::closeAfterLineFailure()

@@ -88,7 +88,17 @@ public:
     // Removes and returns the oldest waiting characters, at most InputLen of them.
     QString Input();
 
+    // The device the open port opened, links resolved; empty while the port is closed.
+    QString devicePath() const;
+
+signals:
+    // Received characters leaving the receive buffer, as bytes: read by Input, or discarded by
+    // emptying the buffer or closing the port.
+    void taken(const QByteArray &bytes);
+    void discarded(const QByteArray &bytes);
+
 private:
+    void discardReceived();
     void requireOpen(const char *operation) const;
     void takeReceived();
     void openDevice();
@@ -103,6 +113,7 @@ private:
     // What tells the device of the last opening, which a lost port waits for, from other
     // devices (see deviceIdentity(); empty when nothing does).
     QString m_openedIdentity;
+    QString m_openedPath;
     QByteArray m_received;
     int m_commPort = 1;
     int m_inputLen = 0;

@@ -8,6 +8,7 @@
 #include "accessibility.h"
 #include "device_link/serialport.h"
 #include "doevents.h"
+#include "exchangerecord.h"
 
 #include <QScopeGuard>
 
@@ -36,13 +37,23 @@ void Telvaronix::Timer1_Timer()
     ++Ticks;
 }
 
+void Telvaronix::keepRecord(RecordFile file)
+{
+    m_record = new ExchangeRecord(std::move(file), Coom1, this);
+}
+
 void Telvaronix::sendCommandFromClick(const QString &text)
 {
+    ExchangeRecord::Exchange exchange(m_record, text);
     try {
         SendCommand(text);
-    } catch (const DeviceLink::SerialPort::Error &) {
+    } catch (const DeviceLink::SerialPort::Error &error) {
         // Most often the port is closed after a failed opening; the command just ends.
+        exchange.notSent(Coom1->PortOpen() ? QString::fromUtf8(error.what())
+                                           : QStringLiteral("no port open"));
     }
+    if (m_closed)
+        exchange.windowClosed();
 }
 
 void Telvaronix::SendCommand(const QString &text)

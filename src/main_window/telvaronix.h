@@ -9,7 +9,9 @@
 #include <memory>
 
 class ClickHold;
+class ExchangeRecord;
 class QTimer;
+class RecordFile;
 
 namespace DeviceLink {
 class SerialPort;
@@ -51,6 +53,9 @@ public:
     explicit Telvaronix(QWidget *parent = nullptr);
     ~Telvaronix() override;
 
+    // Keeps a record of every exchange from now on, appended to `file` (exchangerecord.h).
+    void keepRecord(RecordFile file);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -71,8 +76,8 @@ private:
     static QPixmap banner(const QSize &size, qreal devicePixelRatio);
     static QRect availableScreenArea();
     void placeOnScreen(const QRect &available);
-    // Sends a command from a button's click: a failing port operation ends the command
-    // quietly, as nothing in an exchange is reported.
+    // Sends a command from a button's click, on record when one is kept: a failing port
+    // operation ends the command quietly, as nothing in an exchange is reported.
     void sendCommandFromClick(const QString &text);
     void showWarning();
     // Gives adapters plugged in since the last look their port numbers before a port is
@@ -84,6 +89,8 @@ private:
     DeviceLink::SerialPort *const Coom1;
     qint64 Ticks = 0;
     ClickHold *m_clickHold = nullptr;
+    // Kept only when asked for.
+    ExchangeRecord *m_record = nullptr;
     // Set once the window is closed: waits still running end at their next look, and a port
     // change under way opens no port.
     bool m_closed = false;

@@ -5,6 +5,7 @@
 a COM port that Wine maps to a pseudo-terminal, the port it keeps in the registry, and its
 installer."""
 
+import csv
 import os
 import select
 import shutil
@@ -112,13 +113,13 @@ class WineProgramTest(DesktopTestCase):
         for terminal in self.terminals:
             terminal.close()
 
-    def launch(self, program=PROGRAM, **env):
-        self.program = subprocess.Popen(["wine", program],
+    def launch(self, program=PROGRAM, arguments=(), **env):
+        self.program = subprocess.Popen(["wine", program, *arguments],
                                         env=self.desktop.env(LD_PRELOAD=MODEM_LINES, **env),
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-    def start(self, program=PROGRAM, **env):
-        self.launch(program, **env)
+    def start(self, program=PROGRAM, arguments=(), **env):
+        self.launch(program, arguments, **env)
         return self.desktop.main_window(timeout=60)
 
     def close(self):
@@ -129,8 +130,10 @@ class WineProgramTest(DesktopTestCase):
         return wait_until(lambda: terminal.received(0.05) == expected, timeout=5,
                           what=f"{expected!r} on the port")
 
-    def test_window_shows_its_layout_and_comando_1_writes_to_com1(self):
-        window = self.start()
+    def test_window_shows_its_layout_and_comando_1_writes_to_com1_on_record(self):
+        record = Path(tempfile.mkdtemp(prefix="telvaronix-record-")) / "record.csv"
+        self.addCleanup(shutil.rmtree, record.parent, ignore_errors=True)
+        window = self.start(arguments=["--log", str(record)])
         self.desktop.screenshot("wine-window", window)
         self.assertEqual(MAIN_SIZE, window[3:5])
         # Every control drawn at its place; Wine's small grey captions are beyond tesseract.
@@ -144,6 +147,9 @@ class WineProgramTest(DesktopTestCase):
         self.desktop.click(window, "Cmd1")
         self.sent_to(self.terminals[0], "cmd01 ")
         self.assertEqual("", self.terminals[1].received())
+        lines = wait_until(lambda: list(csv.reader(record.open(newline="")))[1:], timeout=10,
+                           what="the exchange on record")
+        self.assertEqual(["1", "COM1", "cmd01 ", "no reply"], lines[0][1:5])
 
     def test_replies_from_a_device_on_com1(self):
         device = self.terminals[0]

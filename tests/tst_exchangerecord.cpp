@@ -1,0 +1,273 @@
+// SPDX-FileCopyrightText: 2026 The Telvaronix developers
+// SPDX-License-Identifier: MIT
+
+#include "windowfixture.h"
+
+#include "device_link/portdevice_unix.h"
+#include "device_link/serialport.h"
+#include "main_window/exchangerecord.h"
+#include "main_window/recordfile.h"
+#include <main_window/Telvaronix>
+
+#include <QDateTime>
+#include <QLabel>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+#include <QTest>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+// The records of a CSV text (RFC 4180), each a list of fields; a record cut short is left out.
+QList<QStringList> parseCsv(const QString &text)
+{
+    QList<QStringList> records;
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted && c == u'"' && text.mid(i + 1, 1) == u'"') {
+            field += text.at(++i);
+        } else if (c == u'"') {
+            quoted = !quoted;
+        } else if (!quoted && c == u',') {
+            fields << std::exchange(field, {});
+        } else if (!quoted && c == u'\r' && text.mid(i + 1, 1) == u'\n') {
+            records << (fields << std::exchange(field, {}));
+            fields.clear();
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    return records;
+}
+
+QList<QStringList> parseCsvFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? parseCsv(QString::fromUtf8(file.readAll()))
+                                          : QList<QStringList>();
+}
+
+const QByteArray Reply = "OK LEDS ENCENDIDOS  ";
+} // namespace
+
+using namespace DeviceLink;
+
+// What --log keeps: one CSV line per exchange, whatever the device sends.
+class tst_ExchangeRecord : public WindowFixture
+{
+    Q_OBJECT
+
+private slots:
+    void eachPress_isOneLine_data();
+    void eachPress_isOneLine();
+    void twoProgramsAtOnce_neverSplitALine();
+    void unfitFile_isRefusedBeforeAnyWindowOrPort_data();
+    void unfitFile_isRefusedBeforeAnyWindowOrPort();
+    void failedWrite_isToldOnceAndTheRecordGoesOn();
+
+private:
+    // Shows a window that keeps its record in m_record, its port 1 on a device or leading
+    // nowhere (not to the machine's own ttyS0).
+    void showRecordedWindow(bool withDevice);
+    QString m_record;
+};
+
+void tst_ExchangeRecord::showRecordedWindow(bool withDevice)
+{
+    if (withDevice)
+        linkDevice(1);
+    else
+        QVERIFY(QDir().mkpath(portLinkFolder()) && QFile::link("/nowhere", portLinkPath(1)));
+    showActiveWindow();
+    m_record = m_config->path() + "/record.csv";
+    QString why;
+    m_window->keepRecord(*RecordFile::open(m_record, &why));
+}
+
+void tst_ExchangeRecord::eachPress_isOneLine_data()
+{
+    // The device's answer to each command in turn (the presses), bytes it sends once the first
+    // wait has given up, and whether the second press comes during the first one's wait.
+    QTest::addColumn<QList<QByteArray>>("answers");
+    QTest::addColumn<QByteArray>("late");
+    QTest::addColumn<bool>("nested");
+    // Per line: command, outcome, reply field, bytes.
+    QTest::addColumn<QList<QStringList>>("lines");
+    const QByteArray odd("=1\r\n\"a,b\"\x01\x7f\x80\xe9\xff tail", 20);
+    QTest::newRow("a reply") << QList<QByteArray> {Reply} << QByteArray() << false
+                             << QList<QStringList> {{"cmd01 ", "reply", Reply, Reply.toHex(' ')}};
+    QTest::newRow("control characters and bytes above 127")
+        << QList<QByteArray> {odd} << QByteArray() << false
+        << QList<QStringList> {{"cmd01 ", "reply", "'" + QString::fromLatin1(odd), odd.toHex(' ')}};
+    QTest::newRow("a short answer, discarded")
+        << QList<QByteArray> {Reply.left(19)} << QByteArray() << false
+        << QList<QStringList> {{"cmd01 ", "no reply", "", Reply.left(19).toHex(' ')}};
+    QTest::newRow("a late answer, shown at the next press")
+        << QList<QByteArray> {"", ""} << Reply << false
+        << QList<QStringList> {{"cmd01 ", "no reply", "", ""},
+                               {"cmd02 ", "reply", Reply, Reply.toHex(' ')}};
+    QTest::newRow("a press within a wait, after it")
+        << QList<QByteArray> {"", Reply} << QByteArray() << true
+        << QList<QStringList> {{"cmd01 ", "no reply", "", ""},
+                               {"cmd02 ", "reply", Reply, Reply.toHex(' ')}};
+    QTest::newRow("no port open") << QList<QByteArray> {} << QByteArray() << false
+                                  << QList<QStringList> {{"cmd01 ", "no port open", "", ""}};
+}
+
+void tst_ExchangeRecord::eachPress_isOneLine()
+{
+    QFETCH(QList<QByteArray>, answers);
+    QFETCH(QByteArray, late);
+    QFETCH(bool, nested);
+    QFETCH(QList<QStringList>, lines);
+    showRecordedWindow(!answers.isEmpty());
+    qsizetype answered = 0;
+    onCommand = [&](const QByteArray &) { device(1).write(answers.value(answered++)); };
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [this] { fireTick(*m_parts); });
+    ticker.start(50);
+    if (nested)
+        QTimer::singleShot(10, this, [this] { press(2); });
+    press(1);
+    if (!late.isEmpty()) {
+        device(1).write(late);
+        QTRY_COMPARE(m_parts->Coom1->InBufferCount(), late.size());
+    }
+    if (answers.size() > 1 && !nested)
+        press(2);
+
+    QTRY_COMPARE(parseCsvFile(m_record).size(), lines.size() + 1);
+    const QList<QStringList> records = parseCsvFile(m_record);
+    QCOMPARE(records.first().join(',') + "\r\n", ExchangeRecord::Header);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QStringList &record = records.at(i + 1);
+        QCOMPARE(record.size(), 8);
+        const QDateTime writtenAt = QDateTime::fromString(record.at(0), Qt::ISODateWithMs);
+        QVERIFY(qAbs(writtenAt.secsTo(QDateTime::currentDateTime())) < 60);
+        QVERIFY(
+            QRegularExpression("\\.\\d{3}(Z|[+-]\\d\\d:\\d\\d)$").match(record.at(0)).hasMatch());
+        QCOMPARE(record.at(1), "1");
+        QCOMPARE(record.at(2), answers.isEmpty() ? QString() : device(1).devicePath());
+        QCOMPARE(record.mid(3, 4), lines.at(i));
+        QVERIFY(record.at(7).toInt() >= 0);
+    }
+}
+
+void tst_ExchangeRecord::twoProgramsAtOnce_neverSplitALine()
+{
+    // Two processes append to one empty file at once: one header, every line whole.
+    const QString path = m_config->path() + "/shared.csv";
+    constexpr int Lines = 400;
+    QString why;
+    const RecordFile file = *RecordFile::open(path, &why);
+    pid_t children[2];
+    for (pid_t &child : children) {
+        if ((child = ::fork()) == 0) {
+            const QByteArray line = "2026-12-09T10:00:00.000+01:00,1,/dev/pts/9,cmd01 ,reply,\"" +
+                QByteArray(200, 'x') + "\",4f 4b,3\r\n";
+            for (int i = 0; i < Lines; ++i)
+                file.append(line, "written at\r\n", &why);
+            ::_exit(0);
+        }
+    }
+    for (pid_t child : children)
+        ::waitpid(child, nullptr, 0);
+    const QList<QStringList> records = parseCsvFile(path);
+    QCOMPARE(records.size(), 2 * Lines + 1);
+    QCOMPARE(records.first(), QStringList {"written at"});
+    for (qsizetype i = 1; i < records.size(); ++i)
+        QCOMPARE(records.at(i).size(), 8);
+}
+
+void tst_ExchangeRecord::unfitFile_isRefusedBeforeAnyWindowOrPort_data()
+{
+    QTest::addColumn<QString>("kind");
+    for (const char *kind : {"in a folder that cannot be made", "a folder", "a named pipe",
+                             "a device", "a link in a folder others can write to"})
+        QTest::newRow(kind) << QString(kind);
+}
+
+void tst_ExchangeRecord::unfitFile_isRefusedBeforeAnyWindowOrPort()
+{
+    QFETCH(QString, kind);
+    PseudoTerminal &port = linkDevice(1);
+    const QString folder = m_config->path();
+    QString path = folder + "/record.csv";
+    if (kind.startsWith("in a folder")) {
+        QFile(folder + "/plain").open(QIODevice::WriteOnly);
+        path = folder + "/plain/record.csv";
+    } else if (kind == "a folder") {
+        QVERIFY(QDir().mkpath(path));
+    } else if (kind == "a named pipe") {
+        QCOMPARE(::mkfifo(qPrintable(path), 0600), 0);
+    } else if (kind == "a device") {
+        path = "/dev/null";
+    } else {
+        QVERIFY(QDir().mkpath(folder + "/shared"));
+        QCOMPARE(::chmod(qPrintable(folder + "/shared"), 01777), 0);
+        path = folder + "/shared/record.csv";
+        QVERIFY(QFile::link(folder + "/mine.csv", path));
+    }
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", folder);
+    program.setProcessEnvironment(environment);
+    program.start(qEnvironmentVariable("TELVARONIX"), {"--log", path});
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitCode(), 2);
+    const QList<QByteArray> told = program.readAllStandardError().trimmed().split('\n');
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told.first().startsWith("telvaronix: --log " + QFile::encodeName(path)), told.first());
+    // Opening the port would have set the line to 19200 bit/s.
+    const termios line = port.lineSettings();
+    QVERIFY(::cfgetospeed(&line) != B19200);
+}
+
+void tst_ExchangeRecord::failedWrite_isToldOnceAndTheRecordGoesOn()
+{
+    showRecordedWindow(true);
+    answerEachCommandWith(Reply);
+    press(1);
+    QTRY_COMPARE(parseCsvFile(m_record).size(), 2);
+    // Standard error into a file, and no file grows more than a few bytes: half a line.
+    QTemporaryFile told;
+    QVERIFY(told.open());
+    const int standardError = ::dup(STDERR_FILENO);
+    ::dup2(told.handle(), STDERR_FILENO);
+    rlimit unlimited {};
+    ::getrlimit(RLIMIT_FSIZE, &unlimited);
+    // The file at its limit, then a few bytes short of it: nothing written, then half a line.
+    for (int button = 2; button <= 3; ++button) {
+        rlimit full = unlimited;
+        full.rlim_cur = rlim_t(QFileInfo(m_record).size() + (button - 2) * 10);
+        ::setrlimit(RLIMIT_FSIZE, &full);
+        m_parts->Lbl1->clear();
+        press(button);
+        QCOMPARE(m_parts->Lbl1->text().toLatin1(), Reply);
+        QTest::qWait(20);
+    }
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
+    ::dup2(standardError, STDERR_FILENO);
+    ::close(standardError);
+    QVERIFY(told.seek(0));
+    QCOMPARE(told.readAll().count('\n'), 1);
+
+    press(4);
+    QTRY_COMPARE(parseCsvFile(m_record).size(), 5);
+    const QList<QStringList> records = parseCsvFile(m_record);
+    for (qsizetype i = 1; i < records.size(); ++i)
+        QCOMPARE(records.at(i).value(3), QString("cmd0%1 ").arg(i));
+}
+
+QTEST_MAIN(tst_ExchangeRecord)
+#include "tst_exchangerecord.moc"
