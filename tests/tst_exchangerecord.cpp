@@ -265,8 +265,10 @@ void tst_ExchangeRecord::failedWrite_isToldOnceAndTheRecordGoesOn()
     press(4);
     QTRY_COMPARE(parseCsvFile(m_record).size(), 5);
     const QList<QStringList> records = parseCsvFile(m_record);
-    for (qsizetype i = 1; i < records.size(); ++i)
+    for (qsizetype i = 1; i < records.size(); ++i) {
+        QVERIFY(QDateTime::fromString(records.at(i).first(), Qt::ISODateWithMs).isValid());
         QCOMPARE(records.at(i).value(3), QString("cmd0%1 ").arg(i));
+    }
 }
 
 QTEST_MAIN(tst_ExchangeRecord)
