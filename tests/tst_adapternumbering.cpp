@@ -6,12 +6,14 @@
 #include "pseudoterminal.h"
 
 #include "device_link/adapternumbering.h"
+#include "device_link/boarduarts.h"
 #include "device_link/portdevice.h"
 #include "device_link/portdevice_unix.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace DeviceLink;
@@ -32,18 +34,43 @@ NumberingFacts factsFrom(const QString &ports, const QString &adapters)
         facts.ports.append(port);
     }
     for (QChar c : adapters)
-        facts.adapters.append(
+        facts.devices.append(
             {QStringLiteral("/dev/serial/by-id/usb-%1").arg(c), quint64(c.digitValue())});
     return facts;
 }
 
 // "port:device" for each number given.
-QString listed(const QList<AdapterNumber> &numbers)
+QString listed(const QList<DeviceNumber> &numbers, bool wholePaths = false)
 {
     QStringList listed;
-    for (const AdapterNumber &number : numbers)
-        listed.append(QString::number(number.port) + ':' + number.byIdPath.back());
+    for (const DeviceNumber &number : numbers)
+        listed.append(QString::number(number.port) + ':' +
+                      (wholePaths ? number.path : number.path.back()));
     return listed.join(',');
+}
+
+// A terminal as sysfs shows it below `root`, from "name driver major:minor type", with "usb" in
+// front of the driver for one on USB: its class entry leads to its place among the devices,
+// with the driver of the device behind it.
+void fakeTerminal(const QString &root, const QString &description)
+{
+    const QStringList fields = description.split(' ');
+    const bool usb = fields.at(1) == "usb";
+    const QString device = root + "/sys/devices/" +
+        (usb ? "pci0/usb1/1-1/1-1:1.0" : "platform/uart") + QString::number(qHash(fields.first()));
+    const QString terminal = device + "/tty/" + fields.first();
+    QDir().mkpath(terminal);
+    QDir().mkpath(root + "/sys/bus/drivers/" + fields.at(usb ? 2 : 1));
+    QDir().mkpath(root + "/sys/class/tty");
+    QFile::link(root + "/sys/bus/drivers/" + fields.at(usb ? 2 : 1), device + "/driver");
+    QFile::link(device, terminal + "/device");
+    QFile::link(terminal, root + "/sys/class/tty/" + fields.first());
+    for (const auto &[name, value] : {std::pair {"dev", fields.at(usb ? 3 : 2)},
+                                      std::pair {"type", fields.value(usb ? 4 : 3, "0")}}) {
+        QFile attribute(terminal + '/' + name);
+        if (attribute.open(QIODevice::WriteOnly))
+            attribute.write(value.toLatin1() + '\n');
+    }
 }
 } // namespace
 
@@ -55,6 +82,8 @@ class tst_AdapterNumbering : public QObject
 private slots:
     void newAdapter_getsTheLowestFreeNumber_data();
     void newAdapter_getsTheLowestFreeNumber();
+    void boardUart_getsANumberLikeAnAdapter_data();
+    void boardUart_getsANumberLikeAnAdapter();
     void anotherInstanceNumberingMeanwhile_leavesOneNumberPerAdapter();
     void onlyTerminals_areTakenForAdapters();
 };
@@ -96,7 +125,70 @@ void tst_AdapterNumbering::newAdapter_getsTheLowestFreeNumber()
     QFETCH(QString, ports);
     QFETCH(QString, adapters);
     QFETCH(QString, given);
-    QCOMPARE(listed(numbersForNewAdapters(factsFrom(ports, adapters))), given);
+    QCOMPARE(listed(numbersForNewDevices(factsFrom(ports, adapters))), given);
+}
+
+void tst_AdapterNumbering::boardUart_getsANumberLikeAnAdapter_data()
+{
+    // The terminals sysfs shows (see fakeTerminal()), the one the console is on, and where
+    // port 1's link points, if it has one. Given: "port:node" for each number given.
+    QTest::addColumn<QStringList>("terminals");
+    QTest::addColumn<QString>("console");
+    QTest::addColumn<QString>("linked");
+    QTest::addColumn<QString>("given");
+    const QString pl011 = "ttyAMA0 uart-pl011 204:64 32";
+    const QStringList placeholders {"ttyS0 serial8250 4:64", "ttyS1 serial8250 4:65"};
+    QTest::newRow("a PL011 beside ttyS0 and 1 with no UART")
+        << (QStringList {pl011} + placeholders) << ""
+        << ""
+        << "1:/dev/ttyAMA0";
+    QTest::newRow("an 8250 placeholder past ttyS7") << QStringList {"ttyS8 serial8250 4:72"} << ""
+                                                    << ""
+                                                    << "";
+    QTest::newRow("a USB adapter, numbered by its by-id name")
+        << QStringList {"ttyUSB0 usb ftdi_sio 188:0 0"} << ""
+        << ""
+        << "";
+    QTest::newRow("the console's UART") << QStringList {pl011} << "tty0 ttyAMA0"
+                                        << ""
+                                        << "1:/dev/ttyAMA0";
+    QTest::newRow("the same UART at the next boot") << QStringList {pl011} << ""
+                                                    << "/dev/ttyAMA0"
+                                                    << "";
+    QTest::newRow("a PC's real ttyS0 keeps port 1")
+        << QStringList {"ttyS0 serial8250 4:64 4", "ttyS4 serial8250 4:68 4", pl011} << ""
+        << ""
+        << "2:/dev/ttyAMA0";
+    QTest::newRow("by driver, then by number")
+        << QStringList {"ttymxc1 imx-uart 207:17 1", "ttyAMA10 uart-pl011 204:74 32",
+                        "ttyAMA2 uart-pl011 204:66 32"}
+        << ""
+        << ""
+        << "1:/dev/ttymxc1,2:/dev/ttyAMA2,3:/dev/ttyAMA10";
+}
+
+void tst_AdapterNumbering::boardUart_getsANumberLikeAnAdapter()
+{
+    QFETCH(QStringList, terminals);
+    QFETCH(QString, console);
+    QFETCH(QString, linked);
+    QFETCH(QString, given);
+    const IsolatedConfig config;
+    const QTemporaryDir sysfs;
+    for (const QString &terminal : terminals)
+        fakeTerminal(sysfs.path(), terminal);
+    QDir().mkpath(sysfs.path() + "/sys/class/tty/console");
+    QFile active(sysfs.path() + "/sys/class/tty/console/active");
+    QVERIFY(active.open(QIODevice::WriteOnly) && active.write(console.toLatin1() + '\n'));
+    active.close();
+    if (!linked.isEmpty())
+        QVERIFY(QDir().mkpath(portLinkFolder()) && QFile::link(linked, portLinkPath(1)));
+    readSysfsBelow(sysfs.path());
+    const auto readFacts = [](int ports) { return readNumberingFacts(ports); };
+    QCOMPARE(listed(numberNewDevices(8, readFacts), true), given);
+    // A console there keeps other programs off the device; numbering it is no such thing.
+    QCOMPARE(carriesTheConsole("/dev/ttyAMA0"), console.contains("ttyAMA0"));
+    readSysfsBelow({});
 }
 
 void tst_AdapterNumbering::anotherInstanceNumberingMeanwhile_leavesOneNumberPerAdapter()
@@ -110,7 +202,7 @@ void tst_AdapterNumbering::anotherInstanceNumberingMeanwhile_leavesOneNumberPerA
     const auto readFacts = [&reads](int) {
         return factsFrom(reads++ == 0 ? "--------" : "8-------", "78");
     };
-    QCOMPARE(listed(numberNewAdapters(8, readFacts)), "2:7");
+    QCOMPARE(listed(numberNewDevices(8, readFacts)), "2:7");
     QCOMPARE(QFileInfo(portLinkPath(2)).symLinkTarget(), "/dev/serial/by-id/usb-7");
 }
 
@@ -122,8 +214,8 @@ void tst_AdapterNumbering::onlyTerminals_areTakenForAdapters()
     terminal.nameAsAdapter("usb-Telvaronix_T");
     QVERIFY(QFile::link("/dev/null", "/dev/serial/by-id/usb-Telvaronix_Null"));
     const NumberingFacts facts = readNumberingFacts(8);
-    QCOMPARE(facts.adapters.size(), 1);
-    QCOMPARE(facts.adapters.first().byIdPath, terminal.adapterPath());
+    QCOMPARE(facts.devices.size(), 1);
+    QCOMPARE(facts.devices.first().path, terminal.adapterPath());
     QFile::remove("/dev/serial/by-id/usb-Telvaronix_Null");
 }
 

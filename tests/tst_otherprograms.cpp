@@ -4,6 +4,7 @@
 #include "privatedev.h"
 #include "windowfixture.h"
 
+#include "device_link/boarduarts.h"
 #include "device_link/portdevice.h"
 #include "device_link/serialport.h"
 #include "main_window/porthint.h"
@@ -17,9 +18,12 @@
 #include <QHelpEvent>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
 
+#include <csignal>
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -108,6 +112,9 @@ private:
     QString hintForPort2AsNobody();
 
     std::unique_ptr<QProcess> m_otherProgram;
+    pid_t m_loginPrompt = 0;
+    // Where a test's own sysfs is read from.
+    QTemporaryDir m_sysfs;
 };
 
 void tst_OtherPrograms::init()
@@ -127,6 +134,11 @@ void tst_OtherPrograms::cleanup()
     m_otherProgram->kill();
     m_otherProgram->waitForFinished();
     m_otherProgram.reset();
+    if (m_loginPrompt > 0) {
+        ::kill(m_loginPrompt, SIGKILL);
+        ::waitpid(std::exchange(m_loginPrompt, 0), nullptr, 0);
+    }
+    readSysfsBelow({});
     WindowFixture::cleanup();
 }
 
@@ -342,6 +354,8 @@ void tst_OtherPrograms::hint_namesTheDeviceAndWhatStandsInItsWay_data()
     QTest::newRow("not a device") << 2 << "plain file";
     QTest::newRow("a device that is no terminal") << 2 << "null";
     QTest::newRow("held by another program") << 2 << "in use";
+    QTest::newRow("the kernel's console") << 2 << "console";
+    QTest::newRow("a login prompt's terminal") << 2 << "login prompt";
     QTest::newRow("no permission, the group would give it") << 2 << "group may";
     QTest::newRow("no permission, the group would not") << 2 << "owner only";
 }
@@ -375,6 +389,24 @@ void tst_OtherPrograms::hint_namesTheDeviceAndWhatStandsInItsWay()
                                                  QFileInfo(devicePath).fileName(),
                                              asciiPid(m_otherProgram->processId()));
         expected += QStringLiteral(" — en uso (PID %1, sleep)").arg(m_otherProgram->processId());
+    } else if (situation == "console") {
+        QVERIFY(QDir().mkpath(m_sysfs.path() + "/sys/class/tty/console"));
+        QFile active(m_sysfs.path() + "/sys/class/tty/console/active");
+        QVERIFY(active.open(QIODevice::WriteOnly));
+        active.write("tty0 " + QFile::encodeName(devicePath.mid(5)) + '\n');
+        active.close();
+        readSysfsBelow(m_sysfs.path());
+        expected += QStringLiteral(" — en uso (consola del sistema)");
+    } else if (situation == "login prompt") {
+        // A process whose controlling terminal the device is, as getty makes it, with no lock.
+        if ((m_loginPrompt = ::fork()) == 0) {
+            ::setsid();
+            ::open(qPrintable(devicePath), O_RDWR);
+            ::execlp("sleep", "sleep", "60", nullptr);
+            ::_exit(1);
+        }
+        QTRY_VERIFY(device(2).isHeldOpen());
+        expected += QStringLiteral(" — en uso (PID %1, sleep)").arg(m_loginPrompt);
     } else if (situation == "group may" || situation == "owner only") {
         const bool groupMay = situation == "group may";
         QCOMPARE(::chmod(qPrintable(devicePath), groupMay ? 0660 : 0600), 0);
@@ -389,7 +421,12 @@ void tst_OtherPrograms::hint_namesTheDeviceAndWhatStandsInItsWay()
     QCOMPARE(hintOnTheList(), expected);
     m_parts->ComboCom->setCurrentIndex(port % 8);
     QCOMPARE(hintOnDropDownEntry(port), expected);
-    QVERIFY(!device(2).isHeldOpen()); // finding out opened nothing
+    if (m_loginPrompt == 0)
+        QVERIFY(!device(2).isHeldOpen()); // finding out opened nothing
+    if (expected.contains("— en uso")) {
+        QVERIFY(changePortTo(2));
+        QVERIFY(!m_parts->Coom1->PortOpen());
+    }
 }
 
 QTEST_MAIN(tst_OtherPrograms)

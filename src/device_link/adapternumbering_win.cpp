@@ -6,6 +6,6 @@
 
 namespace DeviceLink {
 
-void numberAdaptersPluggedIn(int) { }
+void numberNewSerialDevices(int) { }
 
 } // namespace DeviceLink

@@ -16,6 +16,8 @@ struct DeviceHolder
     qint64 pid = 0;
     // The holder's program name as the system knows it (such as "minicom"); may be empty.
     QString program;
+    // The kernel itself, which writes its console there.
+    bool console = false;
 };
 
 // What a USB adapter reports of itself; any of it may be empty.

@@ -5,6 +5,7 @@
 
 #include "devicenames.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -210,6 +211,35 @@ std::optional<DeviceHolder> holderByDeviceLock(const QString &devicePath)
         if (pid == ::getpid())
             continue;
         return holder(pid).value_or(DeviceHolder {});
+    }
+    return std::nullopt;
+}
+
+std::optional<DeviceHolder> holderByControllingTerminal(const QString &devicePath)
+{
+    struct stat device
+    {
+    };
+    if (::stat(QFile::encodeName(devicePath).constData(), &device) != 0 || !S_ISCHR(device.st_mode))
+        return std::nullopt;
+    // The kernel's encoding of a device number in the stat line's tty_nr field.
+    const auto major = ::major(device.st_rdev);
+    const auto minor = ::minor(device.st_rdev);
+    const qint64 terminal = qint64((minor & 0xffu) | (major << 8) | ((minor & ~0xffu) << 12));
+    for (const QString &process : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool isPid = false;
+        const qint64 pid = process.toLongLong(&isPid);
+        if (!isPid || pid == ::getpid())
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(process));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "1234 (agetty) S 1 1234 1234 16448 ...": the program's name may hold blanks and
+        // parentheses; the fields after it are the state, parent, group, session and terminal.
+        const QByteArray line = stat.read(512);
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 4 && fields.at(4).toLongLong() == terminal)
+            return holder(pid).value_or(DeviceHolder {});
     }
     return std::nullopt;
 }

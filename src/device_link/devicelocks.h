@@ -31,6 +31,11 @@ std::optional<DeviceHolder> holderByLockFile(const QString &devicePath);
 // The process, other than this one, that holds a lock on the device itself, or nothing.
 std::optional<DeviceHolder> holderByDeviceLock(const QString &devicePath);
 
+// A process, other than this one, whose controlling terminal the device is, such as the login
+// prompt (getty) on a serial console, which takes no lock; nothing when there is none. Told by
+// /proc/<pid>/stat, which every user may read.
+std::optional<DeviceHolder> holderByControllingTerminal(const QString &devicePath);
+
 // The process id that a UUCP lock file's content names: ASCII digits (possibly padded, and
 // followed by more lines, as QLockFile writes them) or a binary integer as old tools write
 // it. 0 when the content names none.

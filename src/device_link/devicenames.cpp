@@ -97,6 +97,18 @@ QStringList deviceAliases(const QString &devicePath)
     return aliases;
 }
 
+QStringList linksInDevTo(const QString &devicePath)
+{
+    QStringList links;
+    const auto device = charDeviceNumber(devicePath);
+    for (const QString &link : linksInDev()) {
+        if (device && charDeviceNumber(link) == device)
+            links.append(link);
+    }
+    links.sort();
+    return links;
+}
+
 QString byIdPath(const QString &devicePath)
 {
     const auto device = charDeviceNumber(devicePath);

@@ -41,6 +41,10 @@ bool isTerminal(quint64 device);
 // that leads to the same device.
 QStringList deviceAliases(const QString &devicePath);
 
+// The symbolic links directly in /dev that lead to the device at `devicePath`, such as
+// /dev/serial0, in the order of their names.
+QStringList linksInDevTo(const QString &devicePath);
+
 // The device's name in /dev/serial/by-id, or an empty string when it has none.
 QString byIdPath(const QString &devicePath);
 

@@ -6,6 +6,7 @@
 #include "devicefacts.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -66,6 +67,10 @@ struct PortStatus
     std::optional<DeviceHolder> holder;
     // What the device reports of itself when it is a USB adapter.
     std::optional<AdapterDescription> adapter;
+    // The driver of a UART of the board's own, such as "uart-pl011"; empty for other devices.
+    QString uartDriver;
+    // The device's other names directly in /dev, such as /dev/serial0 for a Raspberry Pi's UART.
+    QStringList links;
 };
 
 PortStatus portStatus(int port);

@@ -5,6 +5,7 @@
 #include "portdevice_unix.h"
 #include "portdevice.h"
 
+#include "boarduarts.h"
 #include "devicelocks.h"
 #include "devicenames.h"
 
@@ -45,6 +46,9 @@ PortStatus deviceStatus(const QString &devicePath)
     if (::stat(path.constData(), &device) != 0 || isPlaceholderUart(devicePath))
         return status; // Missing
     status.adapter = describeAdapter(devicePath);
+    status.uartDriver = boardUartDriver(devicePath);
+    if (!status.uartDriver.isEmpty())
+        status.links = linksInDevTo(devicePath);
     if (!S_ISCHR(device.st_mode) || !isTerminal(quint64(device.st_rdev))) {
         status.state = PortStatus::State::NotADevice;
     } else if (::access(path.constData(), R_OK | W_OK) != 0) {
@@ -135,9 +139,14 @@ PortStatus portStatus(int port)
 
 std::optional<DeviceHolder> holderOfDevice(const QString &devicePath)
 {
-    // The lock files last: QSerialPort opens its own right after this, and what stands in
-    // that file's place can change in between.
+    // A board's image often puts the kernel's console and a login prompt on its UART: opening
+    // it would fight them. The lock files last: QSerialPort opens its own right after this, and
+    // what stands in that file's place can change in between.
+    if (carriesTheConsole(devicePath))
+        return DeviceHolder {0, QString(), true};
     if (auto found = holderByDeviceLock(devicePath))
+        return found;
+    if (auto found = holderByControllingTerminal(devicePath))
         return found;
     return holderByLockFile(devicePath);
 }

@@ -25,6 +25,8 @@ QString reason(const PortStatus &status)
         return status.group.isEmpty() ? QStringLiteral("sin permiso")
                                       : QStringLiteral("sin permiso (grupo %1)").arg(status.group);
     case PortStatus::State::InUse: {
+        if (status.holder->console)
+            return QStringLiteral("en uso (consola del sistema)");
         if (status.holder->pid == 0)
             return QStringLiteral("en uso");
         QString holder = QStringLiteral("PID %1").arg(status.holder->pid);
@@ -36,12 +38,15 @@ QString reason(const PortStatus &status)
     return {};
 }
 
-// What an adapter says it is, such as "FT232R USB UART, FTDI".
-QString adapterName(const PortStatus &status)
+// What the device is: what an adapter says it is, such as "FT232R USB UART, FTDI", or a board's
+// UART with its driver and its other names, such as "UART, uart-pl011, /dev/serial0".
+QString deviceKind(const PortStatus &status)
 {
-    if (!status.adapter)
-        return {};
-    QStringList parts {status.adapter->product, status.adapter->maker};
+    QStringList parts;
+    if (status.adapter)
+        parts << status.adapter->product << status.adapter->maker;
+    else if (!status.uartDriver.isEmpty())
+        parts << QStringLiteral("UART") << status.uartDriver << status.links;
     parts.removeAll(QString());
     return parts.join(QStringLiteral(", "));
 }
@@ -50,8 +55,8 @@ QString adapterName(const PortStatus &status)
 QString deviceHint(const PortStatus &status)
 {
     QString hint = status.devicePath;
-    if (const QString adapter = adapterName(status); !adapter.isEmpty())
-        hint += QStringLiteral(" (%1)").arg(adapter);
+    if (const QString kind = deviceKind(status); !kind.isEmpty())
+        hint += QStringLiteral(" (%1)").arg(kind);
     const QString why = reason(status);
     if (!why.isEmpty())
         hint += QStringLiteral(" — ") + why;

@@ -75,8 +75,8 @@ Telvaronix::Telvaronix(QWidget *parent)
     m_clickHold = new ClickHold(this, [this] { return m_closed; });
     auto *portList = new PortListWatch(m_ui->ComboCom, this);
     connect(portList, &PortListWatch::left, this, &Telvaronix::ComboCom_LostFocus);
-    connect(portList, &PortListWatch::focused, this, &Telvaronix::numberAdaptersBeforeChoosing);
-    connect(portList, &PortListWatch::opened, this, &Telvaronix::numberAdaptersBeforeChoosing);
+    connect(portList, &PortListWatch::focused, this, &Telvaronix::numberNewDevicesBeforeChoosing);
+    connect(portList, &PortListWatch::opened, this, &Telvaronix::numberNewDevicesBeforeChoosing);
     new EnterPressesButtons(this);
 
     // The timer ticks from here to the window's end and is never stopped: the waits count
@@ -87,7 +87,7 @@ Telvaronix::Telvaronix(QWidget *parent)
     m_ui->Cmd4->setFocus();
     showFocusClearly(this);
     // An adapter plugged in for the first time can then be the stored port.
-    numberAdaptersBeforeChoosing();
+    numberNewDevicesBeforeChoosing();
     Form_Load();
 }
 
@@ -181,12 +181,12 @@ void Telvaronix::showWarning()
     box.exec();
 }
 
-void Telvaronix::numberAdaptersBeforeChoosing()
+void Telvaronix::numberNewDevicesBeforeChoosing()
 {
     // Making links is no business of a wait, whose passes stay as cheap as they are; the
     // adapter gets its number the next time the list is used.
     if (m_waitsRunning == 0)
-        DeviceLink::numberAdaptersPluggedIn(PortSetting::PortCount);
+        DeviceLink::numberNewSerialDevices(PortSetting::PortCount);
 }
 
 void Telvaronix::closeEvent(QCloseEvent *event)

@@ -31,8 +31,8 @@ class TelvaronixForm;
 //    looks so that ticks, clicks and port changes run nested inside the wait;
 //  - ComboCom_LostFocus reopens the port chosen in the list and stores the choice, with a
 //    click that set it off held until it is done (clickhold.h);
-//  - serial adapters plugged in get port numbers at start and whenever the list is about to
-//    be used (see device_link/adapternumbering.h).
+//  - serial adapters plugged in, and the board's own UARTs, get port numbers at start and
+//    whenever the list is about to be used (see device_link/adapternumbering.h).
 // The port list tells by itself which device each port opens (portlist.h).
 // The constructor connects every event to its handler. The controls, the timer, the port, the
 // tick counter and the handlers bear the names of the program's description; the window's own
@@ -80,9 +80,10 @@ private:
     // operation ends the command quietly, as nothing in an exchange is reported.
     void sendCommandFromClick(const QString &text);
     void showWarning();
-    // Gives adapters plugged in since the last look their port numbers before a port is
-    // chosen: at start, and when the list takes the focus or opens; never while a wait runs.
-    void numberAdaptersBeforeChoosing();
+    // Gives adapters plugged in since the last look, and the board's own UARTs, their port
+    // numbers before a port is chosen: at start, and when the list takes the focus or opens;
+    // never while a wait runs.
+    void numberNewDevicesBeforeChoosing();
 
     const std::unique_ptr<Ui::TelvaronixForm> m_ui;
     QTimer *const Timer1;

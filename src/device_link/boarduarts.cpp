@@ -1,0 +1,110 @@
+// SPDX-FileCopyrightText: 2026 The Telvaronix developers
+// SPDX-License-Identifier: MIT
+
+#include "boarduarts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+namespace DeviceLink {
+
+namespace {
+QString &sysfsRoot()
+{
+    static QString root;
+    return root;
+}
+
+QString classFolder()
+{
+    return sysfsRoot() + QStringLiteral("/sys/class/tty/");
+}
+
+QByteArray attribute(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(256).trimmed() : QByteArray();
+}
+
+// What sysfs shows of the terminal `name`: real hardware with a driver, not on USB, and not a
+// serial driver's placeholder. Empty when it is none of that.
+BoardUart boardUart(const QString &name)
+{
+    const QString folder = classFolder() + name;
+    const QString driver = QFileInfo(folder + QStringLiteral("/device/driver")).canonicalFilePath();
+    if (driver.isEmpty() || attribute(folder + QStringLiteral("/type")) == "0" ||
+        QFileInfo(folder).canonicalFilePath().contains(QStringLiteral("/usb")))
+        return {};
+    const QList<QByteArray> numbers = attribute(folder + QStringLiteral("/dev")).split(':');
+    if (numbers.size() != 2)
+        return {};
+    return {name, QFileInfo(driver).fileName(),
+            quint64(::makedev(numbers.at(0).toUInt(), numbers.at(1).toUInt()))};
+}
+} // namespace
+
+void readSysfsBelow(const QString &root)
+{
+    sysfsRoot() = root;
+}
+
+QList<BoardUart> unnumberedBoardUarts()
+{
+    static const QRegularExpression systemPort(QStringLiteral("^ttyS[0-7]$"));
+    QList<BoardUart> uarts;
+    for (const QString &name :
+         QDir(classFolder()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        if (systemPort.match(name).hasMatch())
+            continue;
+        if (BoardUart uart = boardUart(name); !uart.name.isEmpty())
+            uarts.append(uart);
+    }
+    // ttyAMA2 before ttyAMA10.
+    const auto byNumber = [](const BoardUart &uart) {
+        static const QRegularExpression number(QStringLiteral("\\d+$"));
+        return std::pair(number.match(uart.name).captured().toInt(), uart.name);
+    };
+    std::sort(uarts.begin(), uarts.end(), [&byNumber](const BoardUart &a, const BoardUart &b) {
+        return a.driver != b.driver ? a.driver < b.driver : byNumber(a) < byNumber(b);
+    });
+    return uarts;
+}
+
+bool hasBoardUart(const QString &name)
+{
+    return !boardUart(name).name.isEmpty();
+}
+
+QString boardUartDriver(const QString &devicePath)
+{
+    struct stat node
+    {
+    };
+    if (::stat(QFile::encodeName(devicePath).constData(), &node) != 0 || !S_ISCHR(node.st_mode))
+        return {};
+    // The terminal's own name, which a link such as /dev/serial0 does not give.
+    const QString name =
+        QFileInfo(
+            QStringLiteral("/sys/dev/char/%1:%2").arg(major(node.st_rdev)).arg(minor(node.st_rdev)))
+            .canonicalFilePath()
+            .section(u'/', -1);
+    const BoardUart uart = name.isEmpty() ? BoardUart() : boardUart(name);
+    return uart.device == quint64(node.st_rdev) ? uart.driver : QString();
+}
+
+bool carriesTheConsole(const QString &devicePath)
+{
+    // "tty0 ttyAMA0": every terminal the console goes to, by its name below /dev.
+    if (!devicePath.startsWith(QStringLiteral("/dev/")))
+        return false;
+    const QByteArray active = attribute(classFolder() + QStringLiteral("console/active"));
+    return active.split(' ').contains(QFile::encodeName(devicePath.mid(5)));
+}
+
+} // namespace DeviceLink
