@@ -76,9 +76,11 @@ class ProgramTest(ProgramTestCase):
         warning = self.desktop.warning_window()
         self.assertEqual([], [w for w in self.desktop.windows() if (w[3], w[4]) == (457, 266)])
         shot = self.desktop.screenshot("telvaronix-warning", warning)
-        text = " ".join(self.desktop.read_text(warning, area=(0, 0, warning[3], warning[4]),
-                                               name="warning-ocr").split())
-        self.assertIn("Numero de Puerto Invalido. Seleccione otro puerto", text, shot)
+        expected = "Numero de Puerto Invalido. Seleccione otro puerto"
+        # Read until drawn: a slow machine (an emulated one) maps the box some time before.
+        wait_until(lambda: expected in " ".join(self.desktop.read_text(
+            warning, area=(0, 0, warning[3], warning[4]), name="warning-ocr").split()),
+            what=f"{expected!r} in the warning ({shot})")
         self.desktop.key("Return")
         window = self.desktop.main_window()
         # The warning stood where the window then appeared, centred on it.
