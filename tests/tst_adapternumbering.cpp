@@ -50,26 +50,33 @@ QString listed(const QList<DeviceNumber> &numbers, bool wholePaths = false)
 }
 
 // A terminal as sysfs shows it below `root`, from "name driver major:minor type", with "usb" in
-// front of the driver for one on USB: its class entry leads to its place among the devices,
-// with the driver of the device behind it.
+// front of the driver for one on USB: its class entry leads to its place among the devices, a
+// UART's below the serial core's port device (as from Linux 6.5 on) below its hardware.
 void fakeTerminal(const QString &root, const QString &description)
 {
     const QStringList fields = description.split(' ');
     const bool usb = fields.at(1) == "usb";
-    const QString device = root + "/sys/devices/" +
-        (usb ? "pci0/usb1/1-1/1-1:1.0" : "platform/uart") + QString::number(qHash(fields.first()));
-    const QString terminal = device + "/tty/" + fields.first();
+    const QString name = fields.first();
+    const QString hardware =
+        root + "/sys/devices/" + (usb ? "pci0/usb1/1-1/1-1:1.0" : "platform/") + name;
+    const QString port = usb ? hardware : hardware + '/' + name + ":0/" + name + ":0.0";
+    const QString terminal = port + "/tty/" + name;
+    const auto link = [&root](const QString &device, const QString &driver) {
+        QDir().mkpath(root + "/sys/bus/" + driver);
+        QFile::link(root + "/sys/bus/" + driver, device + "/driver");
+    };
     QDir().mkpath(terminal);
-    QDir().mkpath(root + "/sys/bus/drivers/" + fields.at(usb ? 2 : 1));
     QDir().mkpath(root + "/sys/class/tty");
-    QFile::link(root + "/sys/bus/drivers/" + fields.at(usb ? 2 : 1), device + "/driver");
-    QFile::link(device, terminal + "/device");
-    QFile::link(terminal, root + "/sys/class/tty/" + fields.first());
-    for (const auto &[name, value] : {std::pair {"dev", fields.at(usb ? 3 : 2)},
-                                      std::pair {"type", fields.value(usb ? 4 : 3, "0")}}) {
-        QFile attribute(terminal + '/' + name);
-        if (attribute.open(QIODevice::WriteOnly))
-            attribute.write(value.toLatin1() + '\n');
+    link(hardware, "drivers/" + fields.at(usb ? 2 : 1));
+    if (!usb)
+        link(port, "serial-base/drivers/port");
+    QFile::link(port, terminal + "/device");
+    QFile::link(terminal, root + "/sys/class/tty/" + name);
+    for (const auto &[attribute, value] : {std::pair {"dev", fields.at(usb ? 3 : 2)},
+                                           std::pair {"type", fields.value(usb ? 4 : 3, "0")}}) {
+        QFile file(terminal + '/' + attribute);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(value.toLatin1() + '\n');
     }
 }
 } // namespace
@@ -160,11 +167,11 @@ void tst_AdapterNumbering::boardUart_getsANumberLikeAnAdapter_data()
         << ""
         << "2:/dev/ttyAMA0";
     QTest::newRow("by driver, then by number")
-        << QStringList {"ttymxc1 imx-uart 207:17 1", "ttyAMA10 uart-pl011 204:74 32",
+        << QStringList {"ttymxc3 imx-uart 207:19 1", "ttyAMA10 uart-pl011 204:74 32",
                         "ttyAMA2 uart-pl011 204:66 32"}
         << ""
         << ""
-        << "1:/dev/ttymxc1,2:/dev/ttyAMA2,3:/dev/ttyAMA10";
+        << "1:/dev/ttymxc3,2:/dev/ttyAMA2,3:/dev/ttyAMA10";
 }
 
 void tst_AdapterNumbering::boardUart_getsANumberLikeAnAdapter()

@@ -32,20 +32,35 @@ QByteArray attribute(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.read(256).trimmed() : QByteArray();
 }
 
+// The driver of the hardware behind the terminal in `folder`, or nothing for a terminal with no
+// hardware. From Linux 6.5 on, a UART's terminal hangs below the serial core's own port and
+// controller devices (driver "port" on bus serial-base), which hang below the hardware's.
+QString hardwareDriver(const QString &folder)
+{
+    QDir device(QFileInfo(folder + QStringLiteral("/device")).canonicalFilePath());
+    while (device.path().contains(QStringLiteral("/sys/devices/"))) {
+        const QString driver =
+            QFileInfo(device.filePath(QStringLiteral("driver"))).canonicalFilePath();
+        if (!driver.isEmpty() && !driver.contains(QStringLiteral("/bus/serial-base/")))
+            return QFileInfo(driver).fileName();
+        device.cdUp();
+    }
+    return {};
+}
+
 // What sysfs shows of the terminal `name`: real hardware with a driver, not on USB, and not a
 // serial driver's placeholder. Empty when it is none of that.
 BoardUart boardUart(const QString &name)
 {
     const QString folder = classFolder() + name;
-    const QString driver = QFileInfo(folder + QStringLiteral("/device/driver")).canonicalFilePath();
+    const QString driver = hardwareDriver(folder);
     if (driver.isEmpty() || attribute(folder + QStringLiteral("/type")) == "0" ||
         QFileInfo(folder).canonicalFilePath().contains(QStringLiteral("/usb")))
         return {};
     const QList<QByteArray> numbers = attribute(folder + QStringLiteral("/dev")).split(':');
     if (numbers.size() != 2)
         return {};
-    return {name, QFileInfo(driver).fileName(),
-            quint64(::makedev(numbers.at(0).toUInt(), numbers.at(1).toUInt()))};
+    return {name, driver, quint64(::makedev(numbers.at(0).toUInt(), numbers.at(1).toUInt()))};
 }
 } // namespace
 
