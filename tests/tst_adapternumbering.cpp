@@ -6,7 +6,8 @@
 #include "pseudoterminal.h"
 
 #include "device_link/adapternumbering.h"
-#include "device_link/boarduarts.h"
+#include "device_link/devicelocks.h"
+#include "device_link/devicenames.h"
 #include "device_link/portdevice.h"
 #include "device_link/portdevice_unix.h"
 
@@ -194,7 +195,7 @@ void tst_AdapterNumbering::boardUart_getsANumberLikeAnAdapter()
     const auto readFacts = [](int ports) { return readNumberingFacts(ports); };
     QCOMPARE(listed(numberNewDevices(8, readFacts), true), given);
     // A console there keeps other programs off the device; numbering it is no such thing.
-    QCOMPARE(carriesTheConsole("/dev/ttyAMA0"), console.contains("ttyAMA0"));
+    QCOMPARE(holderByConsole("/dev/ttyAMA0").has_value(), console.contains("ttyAMA0"));
     readSysfsBelow({});
 }
 

@@ -4,7 +4,7 @@
 #include "privatedev.h"
 #include "windowfixture.h"
 
-#include "device_link/boarduarts.h"
+#include "device_link/devicenames.h"
 #include "device_link/portdevice.h"
 #include "device_link/serialport.h"
 #include "main_window/porthint.h"

@@ -3,6 +3,8 @@
 
 #include "boarduarts.h"
 
+#include "devicenames.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,15 +17,9 @@
 namespace DeviceLink {
 
 namespace {
-QString &sysfsRoot()
-{
-    static QString root;
-    return root;
-}
-
 QString classFolder()
 {
-    return sysfsRoot() + QStringLiteral("/sys/class/tty/");
+    return sysfsPath(QStringLiteral("/sys/class/tty/"));
 }
 
 QByteArray attribute(const QString &path)
@@ -63,11 +59,6 @@ BoardUart boardUart(const QString &name)
     return {name, driver, quint64(::makedev(numbers.at(0).toUInt(), numbers.at(1).toUInt()))};
 }
 } // namespace
-
-void readSysfsBelow(const QString &root)
-{
-    sysfsRoot() = root;
-}
 
 QList<BoardUart> unnumberedBoardUarts()
 {
@@ -111,15 +102,6 @@ QString boardUartDriver(const QString &devicePath)
             .section(u'/', -1);
     const BoardUart uart = name.isEmpty() ? BoardUart() : boardUart(name);
     return uart.device == quint64(node.st_rdev) ? uart.driver : QString();
-}
-
-bool carriesTheConsole(const QString &devicePath)
-{
-    // "tty0 ttyAMA0": every terminal the console goes to, by its name below /dev.
-    if (!devicePath.startsWith(QStringLiteral("/dev/")))
-        return false;
-    const QByteArray active = attribute(classFolder() + QStringLiteral("console/active"));
-    return active.split(' ').contains(QFile::encodeName(devicePath.mid(5)));
 }
 
 } // namespace DeviceLink

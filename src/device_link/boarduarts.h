@@ -8,7 +8,8 @@
 
 namespace DeviceLink {
 
-// The serial ports of the machine's own board, as sysfs shows them; nothing here opens a device.
+// The serial ports of the machine's own board, as sysfs shows them (below the root that
+// devicenames.h sets); nothing here opens a device.
 //
 // Boards name their UARTs after the driver: /dev/ttyAMA0 for a Raspberry Pi's PL011, /dev/ttymxc0
 // on i.MX, /dev/ttyTHS0 on Jetson, /dev/ttyS<n> on many others, where PCs have theirs too. The
@@ -26,10 +27,6 @@ struct BoardUart
     quint64 device = 0;
 };
 
-// Reads sysfs below `root` from now on: "" (the system's own) but in tests, which give a tree of
-// their own.
-void readSysfsBelow(const QString &root);
-
 // The board's UARTs that no port opens by itself: real hardware, not on USB (adapters are
 // numbered by their names in /dev/serial/by-id), and none of /dev/ttyS0 to ttyS7, which ports 1
 // to 8 open. In a stable order: by driver, then by number.
@@ -41,8 +38,5 @@ bool hasBoardUart(const QString &name);
 // The driver of the board UART that the node at `devicePath` is, or an empty string for any other
 // device (an adapter, a pseudo-terminal).
 QString boardUartDriver(const QString &devicePath);
-
-// Whether the kernel writes its console to the terminal at `devicePath`, links resolved.
-bool carriesTheConsole(const QString &devicePath);
 
 } // namespace DeviceLink

@@ -215,6 +215,18 @@ std::optional<DeviceHolder> holderByDeviceLock(const QString &devicePath)
     return std::nullopt;
 }
 
+std::optional<DeviceHolder> holderByConsole(const QString &devicePath)
+{
+    // "tty0 ttyAMA0": every terminal the console goes to, by its name below /dev.
+    if (!devicePath.startsWith(QStringLiteral("/dev/")))
+        return std::nullopt;
+    QFile active(sysfsPath(QStringLiteral("/sys/class/tty/console/active")));
+    if (!active.open(QIODevice::ReadOnly) ||
+        !active.read(256).trimmed().split(' ').contains(QFile::encodeName(devicePath.mid(5))))
+        return std::nullopt;
+    return DeviceHolder {0, QString(), true};
+}
+
 std::optional<DeviceHolder> holderByControllingTerminal(const QString &devicePath)
 {
     struct stat device

@@ -31,6 +31,10 @@ std::optional<DeviceHolder> holderByLockFile(const QString &devicePath);
 // The process, other than this one, that holds a lock on the device itself, or nothing.
 std::optional<DeviceHolder> holderByDeviceLock(const QString &devicePath);
 
+// The kernel itself, when it writes its console to the terminal at `devicePath` (links resolved),
+// as a board's image often has it do on its UART; nothing otherwise. Told by sysfs.
+std::optional<DeviceHolder> holderByConsole(const QString &devicePath);
+
 // A process, other than this one, whose controlling terminal the device is, such as the login
 // prompt (getty) on a serial console, which takes no lock; nothing when there is none. Told by
 // /proc/<pid>/stat, which every user may read.

@@ -41,6 +41,24 @@ QStringList linksInDev()
 }
 } // namespace
 
+namespace {
+QString &sysfsRoot()
+{
+    static QString root;
+    return root;
+}
+} // namespace
+
+void readSysfsBelow(const QString &root)
+{
+    sysfsRoot() = root;
+}
+
+QString sysfsPath(const QString &path)
+{
+    return sysfsRoot() + path;
+}
+
 QStringList namesIn(const QString &folder)
 {
     const QDir dir(folder);

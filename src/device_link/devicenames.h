@@ -25,6 +25,13 @@ namespace DeviceLink {
 inline const QString SerialByIdFolder = QStringLiteral("/dev/serial/by-id");
 inline const QString SerialByPathFolder = QStringLiteral("/dev/serial/by-path");
 
+// Reads sysfs below `root` from now on: "" (the system's own) but in tests, which give a tree of
+// their own.
+void readSysfsBelow(const QString &root);
+
+// The path of `path` (such as "/sys/class/tty") below the root that sysfs is read below.
+QString sysfsPath(const QString &path);
+
 // Every entry of `folder` (links and devices included), as paths, in the order of their names.
 QStringList namesIn(const QString &folder);
 

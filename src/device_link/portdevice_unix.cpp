@@ -142,8 +142,8 @@ std::optional<DeviceHolder> holderOfDevice(const QString &devicePath)
     // A board's image often puts the kernel's console and a login prompt on its UART: opening
     // it would fight them. The lock files last: QSerialPort opens its own right after this, and
     // what stands in that file's place can change in between.
-    if (carriesTheConsole(devicePath))
-        return DeviceHolder {0, QString(), true};
+    if (auto found = holderByConsole(devicePath))
+        return found;
     if (auto found = holderByDeviceLock(devicePath))
         return found;
     if (auto found = holderByControllingTerminal(devicePath))
