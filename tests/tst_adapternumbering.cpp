@@ -50,9 +50,10 @@ QString listed(const QList<DeviceNumber> &numbers, bool wholePaths = false)
     return listed.join(',');
 }
 
-// A terminal as sysfs shows it below `root`, from "name driver major:minor type", with "usb" in
-// front of the driver for one on USB: its class entry leads to its place among the devices, a
-// UART's below the serial core's port device (as from Linux 6.5 on) below its hardware.
+// A terminal as sysfs shows it below `root`, from "name driver major:minor type" (no type: 0, a
+// placeholder), or "name usb driver major:minor" for one on USB, which has no type: its class entry
+// leads to its place among the devices, a UART's below the serial core's port device (as from
+// Linux 6.5 on) below its hardware.
 void fakeTerminal(const QString &root, const QString &description)
 {
     const QStringList fields = description.split(' ');
@@ -73,10 +74,11 @@ void fakeTerminal(const QString &root, const QString &description)
         link(port, "serial-base/drivers/port");
     QFile::link(port, terminal + "/device");
     QFile::link(terminal, root + "/sys/class/tty/" + name);
-    for (const auto &[attribute, value] : {std::pair {"dev", fields.at(usb ? 3 : 2)},
-                                           std::pair {"type", fields.value(usb ? 4 : 3, "0")}}) {
+    for (const auto &[attribute, value] :
+         {std::pair {"dev", fields.at(usb ? 3 : 2)},
+          std::pair {"type", fields.value(usb ? 4 : 3, usb ? "" : "0")}}) {
         QFile file(terminal + '/' + attribute);
-        if (file.open(QIODevice::WriteOnly))
+        if (!value.isEmpty() && file.open(QIODevice::WriteOnly))
             file.write(value.toLatin1() + '\n');
     }
 }
@@ -154,7 +156,7 @@ void tst_AdapterNumbering::boardUart_getsANumberLikeAnAdapter_data()
                                                     << ""
                                                     << "";
     QTest::newRow("a USB adapter, numbered by its by-id name")
-        << QStringList {"ttyUSB0 usb ftdi_sio 188:0 0"} << ""
+        << QStringList {"ttyUSB0 usb ftdi_sio 188:0"} << ""
         << ""
         << "";
     QTest::newRow("the console's UART") << QStringList {pl011} << "tty0 ttyAMA0"
