@@ -21,6 +21,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QImageReader>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -170,6 +171,11 @@ void Telvaronix::showWarning()
     if (DeviceLink::SerialPort::programStopRequested())
         return;
     QMessageBox box(QMessageBox::NoIcon, windowTitle(), WarningText, QMessageBox::Ok, this);
+    // Screen readers read a box's text from its labels that take no focus; from Qt 6.11 on the
+    // box's own label takes it, for selecting the text by keyboard, and Orca 51 then says only the
+    // title and the button.
+    if (auto *text = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label")))
+        text->setFocusPolicy(Qt::NoFocus);
     if (!isVisible()) {
         // Before the window is first shown Qt would centre the box on a window it cannot
         // place yet; centre it on the place the window is given instead.

@@ -9,7 +9,7 @@ import subprocess
 import time
 import unittest
 
-from desktop import ProgramTestCase, wait_until
+from desktop import Program, ProgramTestCase, wait_until
 
 
 class AccessibilityTest(ProgramTestCase):
@@ -100,6 +100,21 @@ class AccessibilityTest(ProgramTestCase):
         wait_until(lambda: self.pump() or "OK LEDS APAGADOS    " in shown, what="the next reply")
         self.assertGreaterEqual(described.count("notification"), 2)
         self.assertEqual(("Recepción:", "OK LEDS APAGADOS    "), (reply.name, reply.description))
+
+    def test_warning_is_an_alert_whose_text_takes_no_focus(self):
+        # Port 1 leads nowhere. Orca 51 reads an alert's text from the labels in it that take no
+        # focus; Qt 6.11's message box lets its text take it.
+        ports = self.config / "Telvaronix/ports"
+        ports.mkdir(parents=True)
+        (ports / "com1").symlink_to("/nowhere")
+        self.programs.append(Program(self.desktop, self.config, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
+        alert = wait_until(lambda: next((w for a in self.pyatspi.Registry.getDesktop(0)
+                                         if a and a.name == "Telvaronix"
+                                         for w in a if w.getRoleName() == "alert"), None),
+                           what="the warning")
+        self.assertEqual("Telvaronix", alert.name)
+        text = self.node(alert, "label", "Numero de Puerto Invalido. Seleccione otro puerto")
+        self.assertFalse(text.getState().contains(self.pyatspi.STATE_FOCUSABLE))
 
     def pump(self):
         from gi.repository import GLib
