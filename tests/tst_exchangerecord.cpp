@@ -11,50 +11,30 @@
 
 #include <QDateTime>
 #include <QLabel>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
 
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
-// The records of a CSV text (RFC 4180), each a list of fields; a record cut short is left out.
-QList<QStringList> parseCsv(const QString &text)
+// The records of a CSV file (RFC 4180), each a list of its fields; a record cut short is left out.
+QList<QStringList> readCsv(const QString &path)
 {
-    QList<QStringList> records;
-    QStringList fields;
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (quoted && c == u'"' && text.mid(i + 1, 1) == u'"') {
-            field += text.at(++i);
-        } else if (c == u'"') {
-            quoted = !quoted;
-        } else if (!quoted && c == u',') {
-            fields << std::exchange(field, {});
-        } else if (!quoted && c == u'\r' && text.mid(i + 1, 1) == u'\n') {
-            records << (fields << std::exchange(field, {}));
-            fields.clear();
-            ++i;
-        } else {
-            field += c;
-        }
-    }
-    return records;
-}
-
-QList<QStringList> parseCsvFile(const QString &path)
-{
+    static const QRegularExpression field("(?:\"((?:[^\"]|\"\")*)\"|([^,\"\r\n]*))(,|\r\n)");
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? parseCsv(QString::fromUtf8(file.readAll()))
-                                          : QList<QStringList>();
+    QList<QStringList> records {{}};
+    for (const auto &match : field.globalMatch(
+             file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString())) {
+        records.last() << match.captured(2) + match.captured(1).replace("\"\"", "\"");
+        if (match.captured(3) == QLatin1String("\r\n"))
+            records << QStringList();
+    }
+    records.removeLast();
+    return records;
 }
 
 const QByteArray Reply = "OK LEDS ENCENDIDOS  ";
@@ -71,8 +51,6 @@ private slots:
     void eachPress_isOneLine_data();
     void eachPress_isOneLine();
     void twoProgramsAtOnce_neverSplitALine();
-    void unfitFile_isRefusedBeforeAnyWindowOrPort_data();
-    void unfitFile_isRefusedBeforeAnyWindowOrPort();
     void failedWrite_isToldOnceAndTheRecordGoesOn();
 
 private:
@@ -97,31 +75,31 @@ void tst_ExchangeRecord::showRecordedWindow(bool withDevice)
 void tst_ExchangeRecord::eachPress_isOneLine_data()
 {
     // The device's answer to each command in turn (the presses), bytes it sends once the first
-    // wait has given up, and whether the second press comes during the first one's wait.
-    QTest::addColumn<QList<QByteArray>>("answers");
+    // wait has given up, whether the second press comes during the first one's wait, and per
+    // line: command, outcome, reply field, bytes.
+    using Answers = QList<QByteArray>;
+    using Lines = QList<QStringList>;
+    QTest::addColumn<Answers>("answers");
     QTest::addColumn<QByteArray>("late");
     QTest::addColumn<bool>("nested");
-    // Per line: command, outcome, reply field, bytes.
-    QTest::addColumn<QList<QStringList>>("lines");
+    QTest::addColumn<Lines>("lines");
     const QByteArray odd("=1\r\n\"a,b\"\x01\x7f\x80\xe9\xff tail", 20);
-    QTest::newRow("a reply") << QList<QByteArray> {Reply} << QByteArray() << false
-                             << QList<QStringList> {{"cmd01 ", "reply", Reply, Reply.toHex(' ')}};
+    const QStringList replied {"cmd02 ", "reply", Reply, Reply.toHex(' ')};
+    QTest::newRow("a reply") << Answers {Reply} << QByteArray() << false
+                             << Lines {{"cmd01 ", "reply", Reply, Reply.toHex(' ')}};
     QTest::newRow("control characters and bytes above 127")
-        << QList<QByteArray> {odd} << QByteArray() << false
-        << QList<QStringList> {{"cmd01 ", "reply", "'" + QString::fromLatin1(odd), odd.toHex(' ')}};
+        << Answers {odd} << QByteArray() << false
+        << Lines {{"cmd01 ", "reply", "'" + QString::fromLatin1(odd), odd.toHex(' ')}};
     QTest::newRow("a short answer, discarded")
-        << QList<QByteArray> {Reply.left(19)} << QByteArray() << false
-        << QList<QStringList> {{"cmd01 ", "no reply", "", Reply.left(19).toHex(' ')}};
+        << Answers {Reply.left(19)} << QByteArray() << false
+        << Lines {{"cmd01 ", "no reply", "", Reply.left(19).toHex(' ')}};
     QTest::newRow("a late answer, shown at the next press")
-        << QList<QByteArray> {"", ""} << Reply << false
-        << QList<QStringList> {{"cmd01 ", "no reply", "", ""},
-                               {"cmd02 ", "reply", Reply, Reply.toHex(' ')}};
+        << Answers {"", ""} << Reply << false << Lines {{"cmd01 ", "no reply", "", ""}, replied};
     QTest::newRow("a press within a wait, after it")
-        << QList<QByteArray> {"", Reply} << QByteArray() << true
-        << QList<QStringList> {{"cmd01 ", "no reply", "", ""},
-                               {"cmd02 ", "reply", Reply, Reply.toHex(' ')}};
-    QTest::newRow("no port open") << QList<QByteArray> {} << QByteArray() << false
-                                  << QList<QStringList> {{"cmd01 ", "no port open", "", ""}};
+        << Answers {"", Reply} << QByteArray() << true
+        << Lines {{"cmd01 ", "no reply", "", ""}, replied};
+    QTest::newRow("no port open") << Answers {} << QByteArray() << false
+                                  << Lines {{"cmd01 ", "no port open", "", ""}};
 }
 
 void tst_ExchangeRecord::eachPress_isOneLine()
@@ -146,8 +124,8 @@ void tst_ExchangeRecord::eachPress_isOneLine()
     if (answers.size() > 1 && !nested)
         press(2);
 
-    QTRY_COMPARE(parseCsvFile(m_record).size(), lines.size() + 1);
-    const QList<QStringList> records = parseCsvFile(m_record);
+    QTRY_COMPARE(readCsv(m_record).size(), lines.size() + 1);
+    const QList<QStringList> records = readCsv(m_record);
     QCOMPARE(records.first().join(',') + "\r\n", ExchangeRecord::Header);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QStringList &record = records.at(i + 1);
@@ -159,7 +137,6 @@ void tst_ExchangeRecord::eachPress_isOneLine()
         QCOMPARE(record.at(1), "1");
         QCOMPARE(record.at(2), answers.isEmpty() ? QString() : device(1).devicePath());
         QCOMPARE(record.mid(3, 4), lines.at(i));
-        QVERIFY(record.at(7).toInt() >= 0);
     }
 }
 
@@ -182,55 +159,11 @@ void tst_ExchangeRecord::twoProgramsAtOnce_neverSplitALine()
     }
     for (pid_t child : children)
         ::waitpid(child, nullptr, 0);
-    const QList<QStringList> records = parseCsvFile(path);
+    const QList<QStringList> records = readCsv(path);
     QCOMPARE(records.size(), 2 * Lines + 1);
     QCOMPARE(records.first(), QStringList {"written at"});
     for (qsizetype i = 1; i < records.size(); ++i)
         QCOMPARE(records.at(i).size(), 8);
-}
-
-void tst_ExchangeRecord::unfitFile_isRefusedBeforeAnyWindowOrPort_data()
-{
-    QTest::addColumn<QString>("kind");
-    for (const char *kind : {"in a folder that cannot be made", "a folder", "a named pipe",
-                             "a device", "a link in a folder others can write to"})
-        QTest::newRow(kind) << QString(kind);
-}
-
-void tst_ExchangeRecord::unfitFile_isRefusedBeforeAnyWindowOrPort()
-{
-    QFETCH(QString, kind);
-    PseudoTerminal &port = linkDevice(1);
-    const QString folder = m_config->path();
-    QString path = folder + "/record.csv";
-    if (kind.startsWith("in a folder")) {
-        QFile(folder + "/plain").open(QIODevice::WriteOnly);
-        path = folder + "/plain/record.csv";
-    } else if (kind == "a folder") {
-        QVERIFY(QDir().mkpath(path));
-    } else if (kind == "a named pipe") {
-        QCOMPARE(::mkfifo(qPrintable(path), 0600), 0);
-    } else if (kind == "a device") {
-        path = "/dev/null";
-    } else {
-        QVERIFY(QDir().mkpath(folder + "/shared"));
-        QCOMPARE(::chmod(qPrintable(folder + "/shared"), 01777), 0);
-        path = folder + "/shared/record.csv";
-        QVERIFY(QFile::link(folder + "/mine.csv", path));
-    }
-    QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", folder);
-    program.setProcessEnvironment(environment);
-    program.start(qEnvironmentVariable("TELVARONIX"), {"--log", path});
-    QVERIFY(program.waitForFinished(10000));
-    QCOMPARE(program.exitCode(), 2);
-    const QList<QByteArray> told = program.readAllStandardError().trimmed().split('\n');
-    QCOMPARE(told.size(), 1);
-    QVERIFY2(told.first().startsWith("telvaronix: --log " + QFile::encodeName(path)), told.first());
-    // Opening the port would have set the line to 19200 bit/s.
-    const termios line = port.lineSettings();
-    QVERIFY(::cfgetospeed(&line) != B19200);
 }
 
 void tst_ExchangeRecord::failedWrite_isToldOnceAndTheRecordGoesOn()
@@ -238,7 +171,7 @@ void tst_ExchangeRecord::failedWrite_isToldOnceAndTheRecordGoesOn()
     showRecordedWindow(true);
     answerEachCommandWith(Reply);
     press(1);
-    QTRY_COMPARE(parseCsvFile(m_record).size(), 2);
+    QTRY_COMPARE(readCsv(m_record).size(), 2);
     // Standard error into a file, and no file grows more than a few bytes: half a line.
     QTemporaryFile told;
     QVERIFY(told.open());
@@ -263,8 +196,8 @@ void tst_ExchangeRecord::failedWrite_isToldOnceAndTheRecordGoesOn()
     QCOMPARE(told.readAll().count('\n'), 1);
 
     press(4);
-    QTRY_COMPARE(parseCsvFile(m_record).size(), 5);
-    const QList<QStringList> records = parseCsvFile(m_record);
+    QTRY_COMPARE(readCsv(m_record).size(), 5);
+    const QList<QStringList> records = readCsv(m_record);
     for (qsizetype i = 1; i < records.size(); ++i) {
         QVERIFY(QDateTime::fromString(records.at(i).first(), Qt::ISODateWithMs).isValid());
         QCOMPARE(records.at(i).value(3), QString("cmd0%1 ").arg(i));

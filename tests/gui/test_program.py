@@ -89,6 +89,25 @@ class ProgramTest(ProgramTestCase):
                                 - (window[1 + axis] + window[3 + axis] / 2)), 40)
         self.assertEqual([], [w for w in self.desktop.windows() if w != window])
 
+    def test_unfit_record_is_refused_before_any_window_or_port(self):
+        device = self.device(1)
+        (self.config / "plain").touch()
+        (self.config / "folder").mkdir()
+        os.mkfifo(self.config / "pipe")
+        (self.config / "shared").mkdir()
+        (self.config / "shared").chmod(0o1777)
+        (self.config / "shared/record.csv").symlink_to(self.config / "mine.csv")
+        for path in (self.config / name for name in ("plain/record.csv", "folder", "pipe",
+                                                      "/dev/null", "shared/record.csv")):
+            with self.subTest(path=path):
+                result = subprocess.run([PROGRAM, "--log", str(path)], capture_output=True,
+                                        text=True, timeout=10,
+                                        env=self.desktop.env(XDG_CONFIG_HOME=str(self.config)))
+                self.assertEqual(2, result.returncode)
+                self.assertEqual([f"telvaronix: --log {path}"],
+                                 [line.rsplit(": ", 1)[0] for line in result.stderr.splitlines()])
+        self.assertFalse(device.was_opened())
+
     def test_port_chosen_in_the_list_is_opened_stored_and_reopened_after_a_restart(self):
         first = self.device(1)
         third = self.device(3)
