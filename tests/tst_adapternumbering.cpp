@@ -140,64 +140,51 @@ void tst_AdapterNumbering::newAdapter_getsTheLowestFreeNumber()
 
 void tst_AdapterNumbering::boardUart_getsANumberLikeAnAdapter_data()
 {
-    // The terminals sysfs shows (see fakeTerminal()), the one the console is on, and where
-    // port 1's link points, if it has one. Given: "port:node" for each number given.
-    QTest::addColumn<QStringList>("terminals");
-    QTest::addColumn<QString>("console");
-    QTest::addColumn<QString>("linked");
+    // What the system shows, one thing after another: terminals as fakeTerminal() makes them,
+    // "console <terminal>" for the console's, "com1 <path>" for port 1's link. Given: "port:node"
+    // for each number given.
+    QTest::addColumn<QString>("system");
     QTest::addColumn<QString>("given");
     const QString pl011 = "ttyAMA0 uart-pl011 204:64 32";
-    const QStringList placeholders {"ttyS0 serial8250 4:64", "ttyS1 serial8250 4:65"};
     QTest::newRow("a PL011 beside ttyS0 and 1 with no UART")
-        << (QStringList {pl011} + placeholders) << ""
-        << ""
+        << pl011 + ", ttyS0 serial8250 4:64, ttyS1 serial8250 4:65"
         << "1:/dev/ttyAMA0";
-    QTest::newRow("an 8250 placeholder past ttyS7") << QStringList {"ttyS8 serial8250 4:72"} << ""
-                                                    << ""
+    QTest::newRow("an 8250 placeholder past ttyS7") << "ttyS8 serial8250 4:72"
                                                     << "";
-    QTest::newRow("a USB adapter, numbered by its by-id name")
-        << QStringList {"ttyUSB0 usb ftdi_sio 188:0"} << ""
-        << ""
-        << "";
-    QTest::newRow("the console's UART") << QStringList {pl011} << "tty0 ttyAMA0"
-                                        << ""
+    QTest::newRow("a USB adapter, numbered by its by-id name") << "ttyUSB0 usb ftdi_sio 188:0"
+                                                               << "";
+    QTest::newRow("the console's UART") << pl011 + ", console ttyAMA0"
                                         << "1:/dev/ttyAMA0";
-    QTest::newRow("the same UART at the next boot") << QStringList {pl011} << ""
-                                                    << "/dev/ttyAMA0"
+    QTest::newRow("the same UART at the next boot") << pl011 + ", com1 /dev/ttyAMA0"
                                                     << "";
     QTest::newRow("a PC's real ttyS0 keeps port 1")
-        << QStringList {"ttyS0 serial8250 4:64 4", "ttyS4 serial8250 4:68 4", pl011} << ""
-        << ""
-        << "2:/dev/ttyAMA0";
+        << "ttyS0 serial8250 4:64 4, ttyS4 serial8250 4:68 4, " + pl011 << "2:/dev/ttyAMA0";
     QTest::newRow("by driver, then by number")
-        << QStringList {"ttymxc3 imx-uart 207:19 1", "ttyAMA10 uart-pl011 204:74 32",
-                        "ttyAMA2 uart-pl011 204:66 32"}
-        << ""
-        << ""
+        << "ttymxc3 imx-uart 207:19 1, ttyAMA10 uart-pl011 204:74 32, ttyAMA2 uart-pl011 204:66 32"
         << "1:/dev/ttymxc3,2:/dev/ttyAMA2,3:/dev/ttyAMA10";
 }
 
 void tst_AdapterNumbering::boardUart_getsANumberLikeAnAdapter()
 {
-    QFETCH(QStringList, terminals);
-    QFETCH(QString, console);
-    QFETCH(QString, linked);
+    QFETCH(QString, system);
     QFETCH(QString, given);
     const IsolatedConfig config;
     const QTemporaryDir sysfs;
-    for (const QString &terminal : terminals)
-        fakeTerminal(sysfs.path(), terminal);
     QDir().mkpath(sysfs.path() + "/sys/class/tty/console");
-    QFile active(sysfs.path() + "/sys/class/tty/console/active");
-    QVERIFY(active.open(QIODevice::WriteOnly) && active.write(console.toLatin1() + '\n'));
-    active.close();
-    if (!linked.isEmpty())
-        QVERIFY(QDir().mkpath(portLinkFolder()) && QFile::link(linked, portLinkPath(1)));
+    for (const QString &thing : system.split(", ")) {
+        if (QFile active(sysfs.path() + "/sys/class/tty/console/active");
+            thing.startsWith("console ") && active.open(QIODevice::WriteOnly))
+            active.write(thing.mid(8).toLatin1() + '\n');
+        else if (thing.startsWith("com1 "))
+            QVERIFY(QDir().mkpath(portLinkFolder()) && QFile::link(thing.mid(5), portLinkPath(1)));
+        else
+            fakeTerminal(sysfs.path(), thing);
+    }
     readSysfsBelow(sysfs.path());
     const auto readFacts = [](int ports) { return readNumberingFacts(ports); };
     QCOMPARE(listed(numberNewDevices(8, readFacts), true), given);
     // A console there keeps other programs off the device; numbering it is no such thing.
-    QCOMPARE(holderByConsole("/dev/ttyAMA0").has_value(), console.contains("ttyAMA0"));
+    QCOMPARE(holderByConsole("/dev/ttyAMA0").has_value(), system.contains("console ttyAMA0"));
     readSysfsBelow({});
 }
 
