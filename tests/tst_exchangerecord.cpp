@@ -18,9 +18,8 @@
 
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
-
-#include <thread>
 
 namespace {
 // The records of a CSV file (RFC 4180), each a list of its fields; a record cut short is left out.
@@ -52,7 +51,7 @@ class tst_ExchangeRecord : public WindowFixture
 private slots:
     void eachPress_isOneLine_data();
     void eachPress_isOneLine();
-    void anotherInstancesTurn_isWaitedFor();
+    void twoProgramsAtOnce_takeTurns();
     void failedWrite_isToldOnceAndTheRecordGoesOn();
 
 private:
@@ -141,21 +140,37 @@ void tst_ExchangeRecord::eachPress_isOneLine()
     }
 }
 
-void tst_ExchangeRecord::anotherInstancesTurn_isWaitedFor()
+void tst_ExchangeRecord::twoProgramsAtOnce_takeTurns()
 {
-    // Another instance takes its turn on the empty file to write the header and its line; this
-    // one's line waits for it and comes after, without a second header.
+    // Two processes append a few hundred lines each to an empty file while a third one's turn
+    // on it lasts, in which it writes the header: one header, every line whole.
     const QString path = m_config->path() + "/shared.csv";
+    constexpr int Lines = 300;
     QString why;
     const RecordFile file = *RecordFile::open(path, &why);
-    QFile other(path);
-    QVERIFY(other.open(QIODevice::Append) && ::flock(other.handle(), LOCK_EX) == 0);
-    std::thread appending([&] { file.append("second\r\n", "header\r\n", &why); });
+    QFile holder(path);
+    QVERIFY(holder.open(QIODevice::Append) && ::flock(holder.handle(), LOCK_EX) == 0);
+    pid_t children[2];
+    for (pid_t &child : children) {
+        if ((child = ::fork()) == 0) {
+            ::close(holder.handle()); // Else the holder's turn would last as long as the child.
+            const QByteArray line = "2026-12-09T10:00:00.000+01:00,1,/dev/pts/9,cmd01 ,reply,\"" +
+                QByteArray(200, 'x') + "\",4f 4b,3\r\n";
+            for (int i = 0; i < Lines; ++i)
+                file.append(line, "header\r\n", &why);
+            ::_exit(0);
+        }
+    }
     QTest::qWait(20);
-    other.write("header\r\nfirst\r\n");
-    other.close();
-    appending.join();
-    QCOMPARE(readCsv(path), (QList<QStringList> {{"header"}, {"first"}, {"second"}}));
+    holder.write("header\r\n");
+    holder.close();
+    for (pid_t child : children)
+        ::waitpid(child, nullptr, 0);
+    const QList<QStringList> records = readCsv(path);
+    QCOMPARE(records.size(), 2 * Lines + 1);
+    QCOMPARE(records.first(), QStringList {"header"});
+    for (qsizetype i = 1; i < records.size(); ++i)
+        QCOMPARE(records.at(i).size(), 8);
 }
 
 void tst_ExchangeRecord::failedWrite_isToldOnceAndTheRecordGoesOn()
