@@ -181,7 +181,7 @@ void tst_Exchange::pressDuringAWait_nestsAndRestartsTheTickCount()
     script.add(tick);
     script.add(tick);
     script.add([&] { device(1).write("answer to the second"); });
-    script.add([] {});
+    script.waitUntil([&] { return events.contains("second press ended"); });
     script.add(tick); // the first wait goes on with the count the second left, and ends here
     script.add([] {});
     script.start();

@@ -110,6 +110,14 @@ void Script::start()
     QTimer::singleShot(10, this, [this] { runNext(); });
 }
 
+std::function<void()> Script::retryUntil(std::function<bool()> done)
+{
+    return [this, done] {
+        if (!done())
+            m_steps.push_front(retryUntil(done));
+    };
+}
+
 void Script::runNext()
 {
     if (m_steps.empty())

@@ -74,9 +74,12 @@ class Script : public QObject
 {
 public:
     void add(std::function<void()> step) { m_steps.push_back(std::move(step)); }
+    // A step that looks again every 10 ms until `done` holds, for what a slow machine may take.
+    void waitUntil(std::function<bool()> done) { add(retryUntil(std::move(done))); }
     void start();
 
 private:
+    std::function<void()> retryUntil(std::function<bool()> done);
     void runNext();
     std::deque<std::function<void()>> m_steps;
 };
