@@ -3,6 +3,8 @@
 
 #include "accessibility.h"
 
+#include "portlistaccessible.h"
+
 #include <QAccessibleWidget>
 #include <QLabel>
 
@@ -48,6 +50,7 @@ void describeToScreenReaders(QWidget *window, const ScreenReaderParts &parts)
 {
     static const bool installed = [] {
         QAccessible::installFactory(describe);
+        describePortListsToScreenReaders();
         return true;
     }();
     Q_UNUSED(installed);

@@ -29,8 +29,8 @@ struct ScreenReaderParts
 };
 
 // Has Qt describe `window` and its controls as above, from now on. Called before the window's
-// controls are made: Qt keeps the description it first gives of an object. (The port list
-// describes itself: portlistaccessible.h.)
+// controls are made: Qt keeps the description it first gives of an object. The port list's
+// own description is in portlistaccessible.h.
 void describeToScreenReaders(QWidget *window, const ScreenReaderParts &parts);
 
 // Shows a new reply in `replyLabel` to screen readers, which Orca then speaks once. The label

@@ -5,7 +5,6 @@
 
 #include "device_link/portdevice.h"
 #include "porthint.h"
-#include "portlistaccessible.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
@@ -17,8 +16,6 @@
 PortList::PortList(QWidget *parent)
     : QComboBox(parent), m_entries(view()), m_dropDown(view()->window())
 {
-    // Before Qt first describes the list: it keeps the description it first gives.
-    describePortListsToScreenReaders();
     m_entries->installEventFilter(this);
     m_entries->viewport()->installEventFilter(this);
     m_dropDown->installEventFilter(this);
