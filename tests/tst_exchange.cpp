@@ -169,14 +169,24 @@ void tst_Exchange::pressDuringAWait_nestsAndRestartsTheTickCount()
     onCommand = [&](const QByteArray &command) { events << "device got " + command; };
 
     Script script;
+    // A press's ticks start once its device has the command and its wait has set the input
+    // length, which a slow machine may take more than a step to reach.
+    auto inTheWaitFor = [&](const QString &command) {
+        script.waitUntil([&, command] {
+            return events.contains("device got " + command) && m_parts->Coom1->InputLen() > 0;
+        });
+    };
+    inTheWaitFor("cmd01 ");
     script.add(tick);
     script.add(tick);
     script.add(tick);
     script.add([&] {
         events << "second press";
+        m_parts->Coom1->setInputLen(0);
         press(2);
         events << "second press ended";
     });
+    inTheWaitFor("cmd02 ");
     script.add(tick); // inside the second wait: had the count not restarted, it would end here
     script.add(tick);
     script.add(tick);
@@ -184,6 +194,7 @@ void tst_Exchange::pressDuringAWait_nestsAndRestartsTheTickCount()
     script.waitUntil([&] { return events.contains("second press ended"); });
     script.add(tick); // the first wait goes on with the count the second left, and ends here
     script.add([] {});
+    m_parts->Coom1->setInputLen(0);
     script.start();
     press(1);
     events << "first press ended";
